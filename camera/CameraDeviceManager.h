@@ -1,0 +1,115 @@
+#pragma once
+
+// The process-wide list of supported cameras, the selection, and every property operation on the
+// selected camera. All of it is written once here against capture::Backend; backends only answer.
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+#include <memory>
+
+#include "CaptureServices.h"
+#include "PropertyIds.h"
+
+struct CameraDevice {
+    QString path;
+    QString friendlyName;
+    std::shared_ptr<capture::Device> device;  // the entry's own counted reference
+};
+
+// Filled by getProperty / getCameraControlInfo. Field order as the camera layer reports it.
+struct PropertyInfo {
+    long id = 0;
+    long max = 0;
+    long min = 0;
+    long step = 0;
+    long defaultValue = 0;
+    long value = 0;
+    bool available = false;
+    long capsFlags = 0;
+    long flags = 0;
+};
+
+class CameraDeviceManager : public QObject, private capture::DeviceChangeSink {
+    Q_OBJECT
+public:
+    // Created on first use with the backend chosen by TINTWELL_CAMERA_BACKEND; never destroyed.
+    static CameraDeviceManager *instance();
+
+    // Replaces the backend (tests, benchmarks). Clears the list and the selection.
+    void setBackend(std::unique_ptr<capture::Backend> backend);
+    capture::Backend *backend() const { return m_backend.get(); }
+
+    // Device list and selection.
+    int enumerateDevices();
+    int count() const { return m_devices.size(); }
+    int currentIndex() const { return m_currentIndex; }
+    QString friendlyName(int index) const;
+    QString devicePath(int index) const;
+    QString currentDevicePath() const;
+    void setCurrentIndex(int index);
+    void selectByPath(const QString &path);
+    void selectByVidPid(const QString &vid, const QString &pid);
+    void removeByPath(const QString &path);
+    void removeAt(int index);
+    void clearDevices();
+
+    // Device-change notifications. `window` is the native window handle (winId()).
+    bool registerDeviceNotification(quintptr window);
+    bool unregisterDeviceNotification();
+
+    // The name under which the multimedia layer knows the device of `path`, for live preview.
+    QString captureDeviceName(const QString &path) const;
+
+    // Property access on the current device.
+    bool getProperty(PropertyInfo &info);
+    bool getCameraControlInfo(PropertyInfo &info);
+    void setProperty(VideoProcAmpProperty id, long value, bool automatic);
+    void setCameraControl(CameraControlProperty id, long value, bool automatic);
+    long getPowerLineFrequency(bool *ok);
+    bool setPowerLineFrequency(long value);
+
+    void setBrightness(long value);
+    void setContrast(long value);
+    void setHue(long value);
+    void setSaturation(long value);
+    void setSharpness(long value);
+    void setGamma(long value);
+    void setWhiteBalance(long value, bool automatic);
+    void setBacklightCompensation(long value);
+    void setGain(long value);
+    void setPan(long value);
+    void setTilt(long value);
+    void setRoll(long value);
+    void setZoom(long value);
+    void setExposure(long value, bool automatic);
+    void setFocus(long value, bool automatic);
+    void setLowLightCompensation(bool on);
+
+signals:
+    // Arrivals and removals reported by backends that deliver them to the program (every backend
+    // but the Windows one, whose notifications reach the main window as WM_DEVICECHANGE).
+    void deviceArrival(const QString &devPath);
+    void deviceRemoval(const QString &devPath);
+
+private:
+    explicit CameraDeviceManager(std::unique_ptr<capture::Backend> backend);
+    void deviceArrived(const std::string &utf8Path) override;
+    void deviceRemoved(const std::string &utf8Path) override;
+
+    std::unique_ptr<capture::Backend> m_backend;
+    QVector<CameraDevice> m_devices;
+    int m_currentIndex = -1;
+    capture::NotificationHandle m_notificationHandle = nullptr;
+};
+
+// Identification rules on path strings alone.
+bool parseVidPid(const QString &path, QString *vid, QString *pid);
+bool isSupportedPid(const QString &pid);
+bool isSupportedFriendlyName(const QString &name);
+bool isVeltDevice(const QString &path);
+
+QString videoProcAmpPropertyName(int id);
+QString cameraControlPropertyName(int id);
+void logToExternal(const QString &message);
+extern bool externalLogEnabled;
