@@ -1,0 +1,106 @@
+#include "ControlRow.h"
+
+#include <QApplication>
+#include <QDesktopWidget>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QToolButton>
+
+#include "AppGlobals.h"
+#include "ApplicationFont.h"
+#include "CameraDeviceManager.h"
+#include "ScreenScale.h"
+
+ControlRow::ControlRow(QSlider *slider, QToolButton *minusButton, QLineEdit *field,
+                       QToolButton *plusButton)
+    : m_slider(slider), m_minusButton(minusButton), m_field(field), m_plusButton(plusButton) {}
+
+void ControlRow::connectSlider(QObject *context, CameraWriter writeToCamera) const {
+    QLineEdit *field = m_field;
+    QObject::connect(m_slider, &QSlider::valueChanged, context, [field, writeToCamera](int value) {
+        writeToCamera(value);
+        field->setText(QString::number(value));
+        AppGlobals *globals = AppGlobals::instance();
+        if (!globals->isApplyingProfile())
+            globals->setModified(true, true);
+    });
+}
+
+void ControlRow::setUpPlusButton(double factor) const {
+    setUpStepButton(m_plusButton, QStringLiteral(":/resources/images/add.svg"), +1, factor);
+}
+
+void ControlRow::setUpMinusButton(double factor) const {
+    setUpStepButton(m_minusButton, QStringLiteral(":/resources/images/minus.svg"), -1, factor);
+}
+
+void ControlRow::setUpStepButton(QToolButton *button, const QString &iconPath, int step,
+                                 double factor) const {
+    const int s = scaledPixels(16, factor);
+    button->setAutoRepeat(true);
+    button->setIconSize(QSize(s, s));
+    button->setIcon(QIcon(QIcon(iconPath).pixmap(QSize(s, s), QIcon::Normal, QIcon::Off)));
+    button->setStyleSheet(QStringLiteral(".QToolButton{border:none;}"));
+    button->setText(QString());
+    QSlider *slider = m_slider;
+    // setValue clamps to the range and stays silent when nothing changes.
+    QObject::connect(button, &QToolButton::clicked, slider,
+                     [slider, step]() { slider->setValue(slider->value() + step); });
+}
+
+void ControlRow::takeRangeFrom(const PropertyInfo &info, bool readOk) const {
+    if (!readOk)
+        return;
+    const QSignalBlocker blocker(m_slider);
+    m_slider->setMinimum(int(info.min));
+    m_slider->setMaximum(int(info.max));
+}
+
+void ControlRow::applyProfileValue(long value) const {
+    const int v = int(value);
+    if (v == m_slider->value())
+        emit m_slider->valueChanged(v);
+    else
+        m_slider->setValue(v);
+    m_field->setText(QString::number(v));
+}
+
+void ControlRow::setEnabled(bool enabled) const {
+    m_slider->setEnabled(enabled);
+    m_plusButton->setEnabled(enabled);
+    m_minusButton->setEnabled(enabled);
+}
+
+bool ControlRow::isEnabled() const {
+    return m_slider->isEnabled();
+}
+
+long ControlRow::fieldValue() const {
+    return m_field->text().toInt();
+}
+
+void setRowIcon(QLabel *label, const QString &iconPath, double factor) {
+    const int s = scaledPixels(24, factor);
+    label->setPixmap(QIcon(iconPath).pixmap(s, s, QIcon::Normal, QIcon::Off));
+}
+
+void applyControlPageFonts(QWidget *page) {
+    const QList<QWidget *> widgets = page->findChildren<QWidget *>();
+    for (QWidget *widget : widgets) {
+        const float factor = screenScaleFactor();
+        int dpiX = QApplication::desktop()->logicalDpiX();
+        if (dpiX <= 0)
+            dpiX = 96;
+        // Divided as floating point: in whole numbers 96 / dpiX is 0 above 96 DPI, which is no
+        // valid point size at all.
+        QFont font = applicationFont();
+        font.setPointSize(int(float(factor * float(float(96.0 / dpiX) * 9))));
+        widget->setFont(font);
+    }
+    const QList<QLineEdit *> edits = page->findChildren<QLineEdit *>();
+    for (QLineEdit *edit : edits)
+        edit->setMinimumWidth(scaledPixels(45, screenScaleFactor()));
+}
