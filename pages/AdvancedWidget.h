@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+#include "ControlRow.h"
+#include "SettingWidget.h"
+
+class CameraSetting;
+class QRadioButton;
+
+namespace Ui {
+class AdvanceWidget;
+}
+
+// The camera controls that the Basic page does not hold: anti-flicker, low-light compensation,
+// focus, zoom, pan, tilt, roll, exposure and white balance. Every user change goes to the selected
+// camera at once; profiles are loaded into the controls and the camera, and saved from them.
+class AdvancedWidget : public SettingWidget {
+    Q_OBJECT
+public:
+    explicit AdvancedWidget(QWidget *parent = nullptr);
+    ~AdvancedWidget() override;
+
+    // Puts focus, zoom and pan of the profile loaded last back into their sliders (when the page
+    // is shown). Does nothing before a profile was loaded or after the store dropped it.
+    void refreshFromProfile();
+
+public slots:
+    void onDeviceSelChanged(QString strDevKey);
+    void onProfileSelChanged(CameraSetting *activeSetting);
+    void onProfileNeetToSave(CameraSetting *activeSetting);
+
+private:
+    ControlRow focusRow() const;
+    ControlRow zoomRow() const;
+    ControlRow panRow() const;
+    ControlRow tiltRow() const;
+    ControlRow rollRow() const;
+    ControlRow exposureRow() const;
+    ControlRow whiteBalanceRow() const;
+
+    void connectPowerLineButton(QRadioButton *button, long value);
+    void connectLowLightButton(QRadioButton *button, bool on);
+    void onFocusModeToggled(QRadioButton *toggledButton, bool checked);
+    void onExposureModeToggled();
+    void onWhiteBalanceModeToggled();
+    void applyMode(bool automatic, QRadioButton *blockedButton, QRadioButton *autoButton,
+                   QRadioButton *manualButton, const ControlRow &row);
+
+    void takeRanges();
+    void applyPowerLineFrequency(CameraSetting *setting);
+    void applyLowLightCompensation(CameraSetting *setting);
+
+    Ui::AdvanceWidget *ui;
+    CameraSetting *m_activeSetting;  // owned by the profile store
+};
