@@ -11,10 +11,17 @@ class CameraSetting;
 // The profile store: the index file "settings.ini" and the profile files of every camera model.
 // It owns every loaded CameraSetting.
 //
-// Record lifetime: loadProfiles, removeProfile and reloadActiveProfile delete records. Right
-// before any record is deleted the store emits recordsAboutToBeDeleted with the records that are
-// about to go; whoever keeps a CameraSetting* must drop it there (set it to null) and never use
-// it again. The signal is delivered synchronously on the GUI thread.
+// Record lifetime: loadProfiles, removeProfile, renameProfile (when the new name replaces another
+// record), reloadActiveProfile and the destructor delete records. Right before any record is
+// deleted the store emits recordsAboutToBeDeleted with the records that are about to go; they are
+// already out of the store's map but still valid during the emission. Whoever keeps a
+// CameraSetting* must drop it there (set it to null) and never use it again. The signal is
+// delivered synchronously on the GUI thread. A record whose file could not be removed by
+// removeProfile leaves the map but stays alive (and is not announced), so a pointer to it stays
+// usable until the next load.
+//
+// Every write of the index file and of a profile file is atomic (a temporary file renamed over
+// the old one), so a crash leaves each file with either its old or its new content.
 class CameraSettings : public QSettings {
     Q_OBJECT
 public:
@@ -45,6 +52,9 @@ signals:
 
 private:
     CameraSettings();
+    void deleteRecords(const QList<CameraSetting *> &records);
 
     QMap<QString, CameraSetting *> m_records;
+    // Out of the map after a failed removal; deleted with the store.
+    QList<CameraSetting *> m_orphans;
 };
