@@ -1,0 +1,321 @@
+#include "UserProfileWidget.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDebug>
+#include <QDesktopWidget>
+#include <QLayout>
+#include <QSignalBlocker>
+
+#include "AppGlobals.h"
+#include "ApplicationFont.h"
+#include "CameraSetting.h"
+#include "CameraSettings.h"
+#include "InputProfileNameDlg.h"
+#include "ScreenScale.h"
+#include "ui_UserProfileWidget.h"
+
+namespace {
+const QString kStandardProfile = QStringLiteral("Standard Profile");
+}
+
+UserProfileWidget::UserProfileWidget(QWidget *parent)
+    : SettingWidget(parent), ui(new Ui::UserProfileWidget) {
+    ui->setupUi(this);
+
+    const float scale = screenScaleFactor();
+    setContentsMargins(int(9 * scale), 0, int(9 * scale), 0);
+    if (layout())
+        layout()->setSpacing(int(6 * scale));
+
+    connect(ui->cbbProfiles, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &UserProfileWidget::onProfileIndexChanged);
+    // Records are owned by the store; drop ours before it deletes them.
+    connect(CameraSettings::instance(), &CameraSettings::recordsAboutToBeDeleted, this,
+            &UserProfileWidget::forgetRecords);
+
+    ui->ckbLoadAtStart->setVisible(false);
+    ui->btnUpdateProfile->setVisible(false);
+    ui->btnAbout->setVisible(false);
+
+    QFont font = applicationFont();
+    const double dpiX = QApplication::desktop()->logicalDpiX();
+    const QList<QWidget *> children = findChildren<QWidget *>();
+    for (QWidget *child : children) {
+        const int pointSize = int(96.0 / dpiX * child->font().pointSize() * screenScaleFactor());
+        if (pointSize <= 0)
+            continue;  // pixel-sized font: nothing to scale
+        font.setPointSize(pointSize);
+        child->setFont(font);
+    }
+}
+
+UserProfileWidget::~UserProfileWidget() {
+    delete ui;
+}
+
+bool UserProfileWidget::askYesNo(const QString &text, QMessageBox::StandardButton defaultButton) {
+    QMessageBox box(QMessageBox::NoIcon, tr("Tintwell"), text, QMessageBox::Yes | QMessageBox::No,
+                    this, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    box.setDefaultButton(defaultButton);
+    const int ret = box.exec();
+    qDebug() << "return" << ret << ", result:" << box.result();
+    return ret == QMessageBox::Yes;
+}
+
+QString UserProfileWidget::askProfileName() {
+    InputProfileNameDlg dlg(nullptr);
+    if (dlg.exec() != QDialog::Accepted)
+        return QString();
+    const QString name = dlg.profileName();
+    qDebug() << "input profile name:" << name;
+    return name;
+}
+
+void UserProfileWidget::reloadProfileList() {
+    ui->cbbProfiles->clear();
+
+    CameraSettings *store = CameraSettings::instance();
+    profiles.clear();
+    profiles = store->loadProfiles(vid, pid);
+    CameraSetting *baseProfile = store->findOrCreateProfile(vid, pid, kStandardProfile);
+
+    {
+        const QSignalBlocker blocker(ui->cbbProfiles);
+        ui->cbbProfiles->addItem(tr("Default"));
+    }
+    const QString activeName = store->activeProfileName(vid, pid);
+    activeSetting = activeName == kStandardProfile ? baseProfile : nullptr;
+    for (CameraSetting *record : qAsConst(profiles)) {
+        const QString name = record->profileName();
+        qDebug() << "load profile:" << name << ", filePath:" << record->filePath();
+        if (name == activeName)
+            activeSetting = record;
+        if (name != kStandardProfile) {
+            const QSignalBlocker blocker(ui->cbbProfiles);
+            ui->cbbProfiles->addItem(name);
+        }
+    }
+}
+
+void UserProfileWidget::onProfileIndexChanged(int index) {
+    if (index == -1)
+        return;
+    if (promptToSave())
+        return;
+
+    setSaveAndReloadEnabled(AppGlobals::instance()->isModified());
+    ui->btnUpdateProfile->setEnabled(index > 0);
+    ui->btnDeleteProfile->setEnabled(index > 0);
+
+    CameraSettings *store = CameraSettings::instance();
+    store->setActiveProfile(vid, pid, ui->cbbProfiles->currentText());
+    applyProfile(store->activeProfile(vid, pid));
+}
+
+void UserProfileWidget::onDeviceSelChanged(QString strDeviceKey) {
+    setEnabled(!strDeviceKey.isEmpty());
+    if (strDeviceKey.isEmpty())
+        return;
+
+    AppGlobals *globals = AppGlobals::instance();
+    if (globals->isModified()) {
+        if (askYesNo(tr("Do you want to save changes to the profile?"), QMessageBox::Yes)) {
+            if (!isBaseProfile(activeSetting)) {
+                saveIntoActiveProfile();
+            } else {
+                const QString name = askProfileName();
+                // Without a name the change is dropped, but the page still follows the new
+                // camera: staying on the old model would let a later save mix two models.
+                if (name.isEmpty())
+                    qDebug() << "canceled";
+                else
+                    saveAsNewProfile(name);
+            }
+        }
+        globals->setModified(false, true);
+    }
+
+    qDebug() << "onDeviceSelChanged deviceid:" << strDeviceKey;
+    CameraSettings::splitDeviceKey(strDeviceKey, vid, pid);
+    reloadProfileList();
+
+    CameraSetting *record = CameraSettings::instance()->activeProfile(vid, pid);
+    const QString name = record->profileName();
+    if (name == kStandardProfile) {
+        qDebug() << "standard profile";
+        selectItemBlocked(0);
+    } else {
+        qDebug() << "current device" << strDeviceKey << ", active profile name:" << name;
+        const int index = findItem(name);
+        if (index != -1)
+            selectItemBlocked(index);
+    }
+    applyProfile(record);
+}
+
+bool UserProfileWidget::promptToSave() {
+    AppGlobals *globals = AppGlobals::instance();
+    if (!globals->isModified())
+        return false;
+
+    if (!askYesNo(tr("Do you want to save changes to the profile?"), QMessageBox::Yes)) {
+        globals->setModified(false, true);
+        return false;
+    }
+    if (!isBaseProfile(activeSetting)) {
+        saveIntoActiveProfile();
+        globals->setModified(false, true);
+        return false;
+    }
+
+    const QString name = askProfileName();
+    if (name.isEmpty()) {
+        qDebug() << "canceled";
+        const int index = findItem(tr("Default"));
+        selectItemBlocked(index == -1 ? 0 : index);
+        return true;
+    }
+    saveAsNewProfile(name);
+    globals->setModified(false, true);
+    return false;
+}
+
+void UserProfileWidget::on_btnUpdateProfile_clicked() {
+    const int index = ui->cbbProfiles->currentIndex();
+    if (index < 0 || !activeSetting)
+        return;
+    const QString oldName = activeSetting->profileName();
+    if (oldName == kStandardProfile)
+        return;
+    qDebug() << "save config to filePath:" << activeSetting->filePath();
+    CameraSettings::instance()->renameProfile(vid, pid, oldName, oldName + QStringLiteral("-M"));
+    ui->cbbProfiles->setItemText(index, activeSetting->profileName());
+}
+
+void UserProfileWidget::on_btnSaveProfile_clicked() {
+    if (ui->cbbProfiles->currentIndex() == 0) {
+        const QString name = askProfileName();
+        if (name.isEmpty()) {
+            selectItemBlocked(0);
+            return;
+        }
+        activeSetting = CameraSettings::instance()->findOrCreateProfile(vid, pid, name);
+    }
+    if (!activeSetting)
+        return;
+
+    const QString name = activeSetting->profileName();
+    // No explicit sync: the record's deferred write, or the list reload below, puts it on disk.
+    emit profileNeedToSave(activeSetting);
+    AppGlobals::instance()->setModified(false, false);
+    setSaveAndReloadEnabled(false);
+
+    if (ui->cbbProfiles->currentIndex() == 0) {
+        const QSignalBlocker blocker(ui->cbbProfiles);
+        reloadProfileList();
+    }
+    // Not blocked: picking the saved profile's item makes it the active one.
+    const int index = findItem(name);
+    ui->cbbProfiles->setCurrentIndex(index == -1 ? 0 : index);
+}
+
+void UserProfileWidget::on_btnDeleteProfile_clicked() {
+    if (!askYesNo(tr("Do you want to delete the profile?"), QMessageBox::No))
+        return;
+    int index = ui->cbbProfiles->currentIndex();
+    if (!activeSetting)
+        return;
+
+    CameraSettings *store = CameraSettings::instance();
+    store->removeProfile(vid, pid, activeSetting->profileName());
+    reloadProfileList();
+
+    const int last = ui->cbbProfiles->count() - 1;
+    if (index > last)
+        index = last;
+    selectItemBlocked(index);
+    ui->btnUpdateProfile->setEnabled(index >= 1);
+    ui->btnDeleteProfile->setEnabled(index >= 1);
+
+    QString text = ui->cbbProfiles->currentText();
+    if (text == tr("Default"))
+        text = kStandardProfile;
+    store->setActiveProfile(vid, pid, text);
+    applyProfile(store->activeProfile(vid, pid));
+}
+
+void UserProfileWidget::on_btnAbout_clicked() {
+    emit showAboutSignal();
+}
+
+void UserProfileWidget::on_btnReload_clicked() {
+    activeSetting = CameraSettings::instance()->reloadActiveProfile(vid, pid);
+    AppGlobals::instance()->setModified(false, true);
+    if (activeSetting)
+        applyProfile(activeSetting);
+}
+
+void UserProfileWidget::onShow() {
+    setSaveAndReloadEnabled(AppGlobals::instance()->isModified());
+    const bool userProfileSelected = ui->cbbProfiles->currentIndex() > 0;
+    ui->btnUpdateProfile->setEnabled(userProfileSelected);
+    ui->btnDeleteProfile->setEnabled(userProfileSelected);
+}
+
+void UserProfileWidget::applyProfile(CameraSetting *record) {
+    activeSetting = record;
+    AppGlobals *globals = AppGlobals::instance();
+    globals->setApplyingProfile(true);
+    emit profileSelChanged(record);
+    globals->setApplyingProfile(false);
+}
+
+// A missing record has nothing to write into, so it is saved the way the base profile is: under a
+// new name.
+bool UserProfileWidget::isBaseProfile(CameraSetting *record) const {
+    return !record || record->profileName() == kStandardProfile;
+}
+
+void UserProfileWidget::saveIntoActiveProfile() {
+    emit profileNeedToSave(activeSetting);
+    if (activeSetting)
+        activeSetting->sync();
+}
+
+void UserProfileWidget::saveAsNewProfile(const QString &name) {
+    activeSetting = CameraSettings::instance()->findOrCreateProfile(vid, pid, name);
+    saveIntoActiveProfile();
+    AppGlobals::instance()->setModified(false, false);
+    setSaveAndReloadEnabled(false);
+
+    const QString text = ui->cbbProfiles->currentText();
+    const QSignalBlocker blocker(ui->cbbProfiles);
+    // The user has just picked another item: list the new profile beside it.
+    if (text != tr("Default"))
+        reloadProfileList();
+    const int index = findItem(text);
+    ui->cbbProfiles->setCurrentIndex(index == -1 ? 0 : index);
+}
+
+void UserProfileWidget::setSaveAndReloadEnabled(bool enabled) {
+    ui->btnSaveProfile->setEnabled(enabled);
+    ui->btnReload->setEnabled(enabled);
+}
+
+int UserProfileWidget::findItem(const QString &text) const {
+    return ui->cbbProfiles->findData(QVariant(text), Qt::DisplayRole, Qt::MatchCaseSensitive);
+}
+
+void UserProfileWidget::selectItemBlocked(int index) {
+    const QSignalBlocker blocker(ui->cbbProfiles);
+    ui->cbbProfiles->setCurrentIndex(index);
+}
+
+void UserProfileWidget::forgetRecords(const QList<CameraSetting *> &records) {
+    for (CameraSetting *record : records) {
+        profiles.removeAll(record);
+        if (activeSetting == record)
+            activeSetting = nullptr;
+    }
+}

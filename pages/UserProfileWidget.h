@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QList>
+#include <QMessageBox>
+#include <QString>
+
+#include "SettingWidget.h"
+
+class CameraSetting;
+
+namespace Ui {
+class UserProfileWidget;
+}
+
+// The strip under the property pages where the user picks, saves, reloads and deletes the
+// profiles of the selected camera model. "Standard Profile" is always listed first, as "Default".
+class UserProfileWidget : public SettingWidget {
+    Q_OBJECT
+public:
+    explicit UserProfileWidget(QWidget *parent = nullptr);
+    ~UserProfileWidget() override;
+
+signals:
+    void profileSelChanged(CameraSetting *activeSetting);
+    void profileNeedToSave(CameraSetting *activeSetting);
+    void showAboutSignal();
+
+public slots:
+    void onDeviceSelChanged(QString strDeviceKey);
+    void onShow();
+    // True only when the user cancelled naming a new profile: the caller must not go on.
+    bool promptToSave();
+
+private slots:
+    void on_btnUpdateProfile_clicked();
+    void on_btnSaveProfile_clicked();
+    void on_btnDeleteProfile_clicked();
+    void on_btnAbout_clicked();
+    void on_btnReload_clicked();
+
+private:
+    bool askYesNo(const QString &text, QMessageBox::StandardButton defaultButton);
+    QString askProfileName();
+    void reloadProfileList();
+    void onProfileIndexChanged(int index);
+
+    void applyProfile(CameraSetting *record);
+    bool isBaseProfile(CameraSetting *record) const;
+    void saveIntoActiveProfile();
+    void saveAsNewProfile(const QString &name);
+    void setSaveAndReloadEnabled(bool enabled);
+    int findItem(const QString &text) const;
+    void selectItemBlocked(int index);
+    void forgetRecords(const QList<CameraSetting *> &records);
+
+    Ui::UserProfileWidget *ui;
+    QList<CameraSetting *> profiles;
+    CameraSetting *activeSetting = nullptr;
+    QString vid;
+    QString pid;
+};
