@@ -1,0 +1,195 @@
+#include "SingleApplication.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QThread>
+#include <QTimer>
+#include <QtEndian>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#else
+#include <QCryptographicHash>
+#endif
+
+namespace {
+
+// Sent back once a message has arrived whole, so that the sender knows it was delivered.
+constexpr char kAck = '\x06';
+// A client that has not sent its whole message by then is cut off.
+constexpr int kClientIdleMs = 5000;
+// Pause between connection attempts while the running copy is still setting up its socket.
+constexpr int kConnectRetryMs = 20;
+constexpr int kHeaderBytes = 4;
+
+int msLeft(const QDeadlineTimer &deadline) {
+    return int(qMax<qint64>(0, deadline.remainingTime()));
+}
+
+// Names the instance after the executable and the user, so that another program or another
+// user's copy of this one never counts as "running".
+QString instanceKey() {
+    const QString program = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+#ifdef Q_OS_UNIX
+    return program + QLatin1Char('-') + QString::number(geteuid());
+#else
+    const QByteArray user = qgetenv("USERDOMAIN") + '\\' + qgetenv("USERNAME");
+    const QByteArray tag = QCryptographicHash::hash(user, QCryptographicHash::Sha256).toHex();
+    return program + QLatin1Char('-') + QString::fromLatin1(tag.left(16));
+#endif
+}
+
+#ifdef Q_OS_UNIX
+// A folder that belongs to this user and that nobody else may enter, created when missing.
+// Empty when the place is taken by someone else: a lock or socket in a folder another user
+// controls could be faked or hijacked, so it is better not to use one at all.
+QString privateFolder(const QString &key) {
+    QString base = QFile::decodeName(qgetenv("XDG_RUNTIME_DIR"));
+    if (base.isEmpty() || !QFileInfo(base).isDir())
+        base = QDir::tempPath();
+    const QString folder = base + QLatin1Char('/') + key;
+    const QByteArray native = QFile::encodeName(folder);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        return QString();
+    struct stat info;
+    if (::lstat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != geteuid())
+        return QString();
+    if ((info.st_mode & 077) != 0 && ::chmod(native.constData(), 0700) != 0)
+        return QString();
+    return folder;
+}
+#endif
+
+}  // namespace
+
+SingleApplication::SingleApplication(int &argc, char **argv) : QApplication(argc, argv) {
+    const QString key = instanceKey();
+#ifdef Q_OS_UNIX
+    const QString folder = privateFolder(key);
+    if (folder.isEmpty()) {
+        qWarning("No private folder for the instance lock of %s; not checking for other copies",
+                 qPrintable(key));
+        return;
+    }
+    const QString lockPath = folder + QStringLiteral("/lock");
+    const QString serverName = folder + QStringLiteral("/socket");
+#else
+    const QString lockPath = QDir::tempPath() + QLatin1Char('/') + key + QStringLiteral(".lock");
+    const QString serverName = key;
+#endif
+
+    m_lock.reset(new QLockFile(lockPath));
+    // The lock is held for the program's whole life, so its age says nothing; only a holder
+    // that no longer exists makes it stale.
+    m_lock->setStaleLockTime(0);
+    if (m_lock->tryLock(0)) {
+        m_serverName = serverName;
+        becomeRunningCopy();
+    } else if (m_lock->error() == QLockFile::LockFailedError) {
+        m_serverName = serverName;
+        m_running = true;
+    } else {
+        qWarning("Cannot create the instance lock %s; not checking for other copies",
+                 qPrintable(lockPath));
+    }
+}
+
+SingleApplication::~SingleApplication() {
+    // Remove the socket before giving up the lock, so the next first copy finds neither.
+    if (m_server)
+        m_server->close();
+    m_lock.reset();
+}
+
+void SingleApplication::becomeRunningCopy() {
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &SingleApplication::acceptConnections);
+    // A copy that was killed leaves its socket behind; we hold the lock, so it is not in use.
+    QLocalServer::removeServer(m_serverName);
+    if (!m_server->listen(m_serverName))
+        qWarning("Cannot listen on %s: %s", qPrintable(m_serverName),
+                 qPrintable(m_server->errorString()));
+}
+
+void SingleApplication::acceptConnections() {
+    while (QLocalSocket *client = m_server->nextPendingConnection()) {
+        m_partialMessages.insert(client, QByteArray());
+        connect(client, &QLocalSocket::readyRead, this, [this, client] { readFromClient(client); });
+        connect(client, &QLocalSocket::disconnected, this, [this, client] {
+            m_partialMessages.remove(client);
+            client->deleteLater();
+        });
+        QTimer::singleShot(kClientIdleMs, client, [client] { client->abort(); });
+        readFromClient(client);
+    }
+}
+
+// One connection carries one message: a 32-bit big-endian byte count and that many bytes of
+// UTF-8. Nothing is buffered beyond one message of the accepted size.
+void SingleApplication::readFromClient(QLocalSocket *client) {
+    const auto pending = m_partialMessages.find(client);
+    if (pending == m_partialMessages.end())
+        return;
+    QByteArray &buffer = *pending;
+    buffer += client->read(kHeaderBytes + kMaxMessageBytes - buffer.size());
+    if (buffer.size() < kHeaderBytes)
+        return;
+    const quint32 length = qFromBigEndian<quint32>(buffer.constData());
+    if (length > kMaxMessageBytes) {
+        m_partialMessages.erase(pending);
+        client->abort();
+        return;
+    }
+    if (quint32(buffer.size() - kHeaderBytes) < length)
+        return;
+    const QString text = QString::fromUtf8(buffer.constData() + kHeaderBytes, int(length));
+    m_partialMessages.erase(pending);
+    client->write(&kAck, 1);
+    client->disconnectFromServer();
+    emit messageReceived(text);
+}
+
+bool SingleApplication::sendMessage(const QString &text, int timeoutMs) {
+    if (!m_running || m_serverName.isEmpty())
+        return false;
+    const QByteArray payload = text.toUtf8();
+    if (quint32(payload.size()) > kMaxMessageBytes)
+        return false;
+    const QDeadlineTimer deadline(qMax(timeoutMs, 0));
+
+    QLocalSocket socket;
+    // The running copy may have taken the lock a moment ago and not be listening yet.
+    for (;;) {
+        socket.connectToServer(m_serverName);
+        if (socket.waitForConnected(msLeft(deadline)))
+            break;
+        socket.abort();
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(qMin(kConnectRetryMs, msLeft(deadline)));
+    }
+
+    QByteArray frame(kHeaderBytes, '\0');
+    qToBigEndian<quint32>(quint32(payload.size()), frame.data());
+    frame += payload;
+    socket.write(frame);
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(msLeft(deadline)))
+            return false;
+    }
+    while (socket.bytesAvailable() < 1) {
+        if (!socket.waitForReadyRead(msLeft(deadline)))
+            return false;
+    }
+    char reply = 0;
+    return socket.getChar(&reply) && reply == kAck;
+}
