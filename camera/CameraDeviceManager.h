@@ -96,6 +96,8 @@ private:
     explicit CameraDeviceManager(std::unique_ptr<capture::Backend> backend);
     void deviceArrived(const std::string &utf8Path) override;
     void deviceRemoved(const std::string &utf8Path) override;
+    // The selected entry's device, or null when the current index is outside the list.
+    std::shared_ptr<capture::Device> currentDevice() const;
 
     std::unique_ptr<capture::Backend> m_backend;
     QVector<CameraDevice> m_devices;

@@ -1,0 +1,146 @@
+// The device list, the selection and the device-change registration.
+
+#include "CameraDeviceManager.h"
+
+#include <QDebug>
+
+#include "CaptureBackendFactory.h"
+
+CameraDeviceManager *CameraDeviceManager::instance() {
+    static CameraDeviceManager *manager = new CameraDeviceManager(createCaptureBackend());
+    return manager;
+}
+
+CameraDeviceManager::CameraDeviceManager(std::unique_ptr<capture::Backend> backend)
+    : m_backend(std::move(backend)) {}
+
+void CameraDeviceManager::setBackend(std::unique_ptr<capture::Backend> backend) {
+    // A registration belongs to the backend that made it.
+    unregisterDeviceNotification();
+    m_notificationHandle = nullptr;
+    clearDevices();
+    m_currentIndex = -1;
+    m_backend = std::move(backend);
+}
+
+int CameraDeviceManager::enumerateDevices() {
+    clearDevices();
+    std::vector<std::shared_ptr<capture::Device>> found;
+    if (!m_backend || m_backend->enumerateVideoInputDevices(found) != capture::kOk)
+        return -1;
+    for (const std::shared_ptr<capture::Device> &device : found) {
+        std::string utf8Path, utf8Name;
+        if (!device || device->displayName(utf8Path) != capture::kOk)
+            continue;
+        if (device->friendlyName(utf8Name) != capture::kOk)
+            continue;
+        const QString path = QString::fromStdString(utf8Path);
+        const QString name = QString::fromStdString(utf8Name);
+        QString vid, pid;
+        if (!parseVidPid(path, &vid, &pid))
+            continue;
+        if (!isSupportedPid(pid) || !isSupportedFriendlyName(name))
+            continue;
+        bool duplicate = false;
+        for (const CameraDevice &entry : qAsConst(m_devices))
+            duplicate = duplicate || entry.path == path;
+        if (!duplicate)
+            m_devices.append(CameraDevice{path, name, device});
+    }
+    return count();
+}
+
+QString CameraDeviceManager::friendlyName(int index) const {
+    return index >= 0 && index < count() ? m_devices.at(index).friendlyName : QString();
+}
+
+QString CameraDeviceManager::devicePath(int index) const {
+    return index >= 0 && index < count() ? m_devices.at(index).path : QString();
+}
+
+QString CameraDeviceManager::currentDevicePath() const {
+    return devicePath(m_currentIndex);
+}
+
+void CameraDeviceManager::setCurrentIndex(int index) {
+    if (index != m_currentIndex && index >= 0 && index < count())
+        m_currentIndex = index;
+}
+
+void CameraDeviceManager::selectByPath(const QString &path) {
+    const QString wanted = path.toLower();
+    for (int i = 0; i < count(); ++i) {
+        const QString entry = m_devices.at(i).path.toLower();
+        qDebug() << "===1====" << wanted;
+        qDebug() << "===2====" << entry;
+        if (wanted == entry) {
+            setCurrentIndex(i);
+            return;
+        }
+    }
+}
+
+void CameraDeviceManager::selectByVidPid(const QString &vid, const QString &pid) {
+    for (int i = 0; i < count(); ++i) {
+        QString entryVid, entryPid;
+        parseVidPid(m_devices.at(i).path, &entryVid, &entryPid);
+        qDebug() << "tvid, tpid" << entryVid << entryPid << ", (vid,pid):" << vid << pid;
+        if (entryVid == vid && entryPid == pid) {
+            setCurrentIndex(i);
+            return;
+        }
+    }
+}
+
+void CameraDeviceManager::removeByPath(const QString &path) {
+    const QString wanted = path.toLower();
+    for (int i = 0; i < count(); ++i) {
+        if (m_devices.at(i).path.toLower() == wanted) {
+            removeAt(i);
+            m_currentIndex = count() - 1;
+            return;
+        }
+    }
+}
+
+void CameraDeviceManager::removeAt(int index) {
+    if (index >= 0 && index < count())
+        m_devices.remove(index);
+}
+
+void CameraDeviceManager::clearDevices() {
+    m_devices.clear();
+}
+
+bool CameraDeviceManager::registerDeviceNotification(quintptr window) {
+    if (!m_backend)
+        return false;
+    // A second registration replaces the first instead of leaking it.
+    if (m_notificationHandle)
+        unregisterDeviceNotification();
+    m_notificationHandle = m_backend->registerDeviceNotification(window, this);
+    return m_notificationHandle != nullptr;
+}
+
+bool CameraDeviceManager::unregisterDeviceNotification() {
+    if (!m_notificationHandle)
+        return true;
+    const bool ok = m_backend && m_backend->unregisterDeviceNotification(m_notificationHandle);
+    if (ok)
+        m_notificationHandle = nullptr;
+    return ok;
+}
+
+QString CameraDeviceManager::captureDeviceName(const QString &path) const {
+    if (!m_backend)
+        return QString();
+    return QString::fromStdString(m_backend->captureDeviceName(path.toStdString()));
+}
+
+void CameraDeviceManager::deviceArrived(const std::string &utf8Path) {
+    emit deviceArrival(QString::fromStdString(utf8Path));
+}
+
+void CameraDeviceManager::deviceRemoved(const std::string &utf8Path) {
+    emit deviceRemoval(QString::fromStdString(utf8Path));
+}
