@@ -1,0 +1,373 @@
+// The Advanced page against simulated cameras: what reaches the camera, what the controls show,
+// what a save stores, and that a profile dropped by the store is never read again.
+
+#include <QApplication>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+#include <memory>
+
+#include "AdvancedWidget.h"
+#include "AppGlobals.h"
+#include "CameraDeviceManager.h"
+#include "CameraSetting.h"
+#include "CameraSettings.h"
+#include "SimulatedBackend.h"
+
+namespace {
+
+QStringList g_log;
+
+void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &message) {
+    if (type == QtDebugMsg)
+        g_log << message;
+}
+
+int logCount(const QString &prefix, const QString &suffix = QString()) {
+    int n = 0;
+    for (const QString &line : g_log)
+        n += line.startsWith(prefix) && line.endsWith(suffix);
+    return n;
+}
+
+CameraDeviceManager *cam() {
+    return CameraDeviceManager::instance();
+}
+
+PropertyInfo control(long id) {
+    PropertyInfo info;
+    info.id = id;
+    cam()->getCameraControlInfo(info);
+    return info;
+}
+
+PropertyInfo procAmp(long id) {
+    PropertyInfo info;
+    info.id = id;
+    cam()->getProperty(info);
+    return info;
+}
+
+long cameraPowerLine() {
+    bool ok = true;
+    return cam()->getPowerLineFrequency(&ok);
+}
+
+void useCameras(const QString &jsonPath, const QString &vid, const QString &pid) {
+    cam()->setBackend(createSimulatedBackend(jsonPath));
+    cam()->enumerateDevices();
+    cam()->selectByVidPid(vid, pid);
+}
+
+}  // namespace
+
+class TestAdvancedWidget : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<AdvancedWidget> m_page;
+    int m_profiles = 0;
+
+    template <typename T>
+    T *w(const char *name) {
+        T *child = m_page->findChild<T *>(QLatin1String(name));
+        Q_ASSERT(child);
+        return child;
+    }
+
+    // A profile file of its own, filled by `fill`.
+    std::unique_ptr<CameraSetting> profile(const std::function<void(CameraSetting &)> &fill = {}) {
+        auto setting =
+            std::make_unique<CameraSetting>(m_dir.filePath(QString("p%1.ini").arg(++m_profiles)));
+        if (fill)
+            fill(*setting);
+        return setting;
+    }
+
+    // As the profile page applies a record.
+    void apply(CameraSetting *setting) {
+        AppGlobals::instance()->setApplyingProfile(true);
+        m_page->onProfileSelChanged(setting);
+        AppGlobals::instance()->setApplyingProfile(false);
+    }
+
+    void selectCamera(const QString &key) {
+        m_page->onDeviceSelChanged(key);
+        g_log.clear();
+    }
+
+    QString writeCameraFile(const QString &powerLine) {
+        const QString path = m_dir.filePath(QString("cams%1.json").arg(++m_profiles));
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(QString(R"({ "cameras": [ {
+  "path": "@device:pnp:\\\\?\\usb#vid_1a2b&pid_3c4d&mi_00#6&1&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global",
+  "friendlyName": "Velt DocCam V4",
+  "cameraControl": { "6": { "min": 0, "max": 1023, "step": 1, "default": 300, "caps": 3, "value": 300, "flags": 1 } }
+  %1 } ] })")
+                       .arg(powerLine)
+                       .toUtf8());
+        return path;
+    }
+
+private slots:
+    void initTestCase() { qInstallMessageHandler(captureDebug); }
+
+    void init() {
+        useCameras(QString(), "1a2b", "3c4d");
+        AppGlobals::instance()->setModified(false, false);
+        m_page = std::make_unique<AdvancedWidget>();
+        m_page->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+        selectCamera("1a2b__3c4d");
+    }
+
+    void cleanup() { m_page.reset(); }
+
+    void constructionLogsTheControlFont() {
+        m_page.reset(new AdvancedWidget);
+        QCOMPARE(logCount("==========advanced===========control font is: \""), 1);
+    }
+
+    void focusManualShowsSliderAndWritesManualValue() {
+        auto setting = profile([](CameraSetting &s) { s.setFocus(420, true); });
+        apply(setting.get());
+        QCOMPARE(control(CameraControl_Focus).flags, 1L);
+        QVERIFY(!w<QSlider>("slFocus")->isVisible());
+        QVERIFY(!w<QToolButton>("btnAddFocus")->isEnabled());
+        QCOMPARE(w<QLineEdit>("txtFocus")->text(), QString("420"));
+
+        QSignalSpy modified(AppGlobals::instance(), &AppGlobals::modifyStateChanged);
+        g_log.clear();
+        w<QRadioButton>("rbtnFocusManual")->click();
+        QVERIFY(w<QSlider>("slFocus")->isVisible());
+        QVERIFY(w<QToolButton>("btnAddFocus")->isEnabled());
+        QVERIFY(w<QToolButton>("btnSubFocus")->isEnabled());
+        QCOMPARE(control(CameraControl_Focus).flags, 2L);
+        QCOMPARE(control(CameraControl_Focus).value, 420L);
+        QCOMPARE(logCount("successfully set cc value: 420", "property type: 6"), 2);
+        QCOMPARE(modified.count(), 2);
+
+        w<QToolButton>("btnAddFocus")->click();
+        QCOMPARE(control(CameraControl_Focus).value, 421L);
+        QCOMPARE(w<QLineEdit>("txtFocus")->text(), QString("421"));
+
+        w<QRadioButton>("rbtnFocusAuto")->click();
+        QVERIFY(!w<QSlider>("slFocus")->isVisible());
+        QVERIFY(!w<QToolButton>("btnSubFocus")->isEnabled());
+        QCOMPARE(control(CameraControl_Focus).flags, 1L);
+    }
+
+    void exposureAndWhiteBalanceModes() {
+        auto setting = profile([](CameraSetting &s) {
+            s.setExposure(-9, false);
+            s.setWhiteBalance(5000, false);
+        });
+        apply(setting.get());
+        QCOMPARE(control(CameraControl_Exposure).value, -9L);
+        QCOMPARE(control(CameraControl_Exposure).flags, 2L);
+        QCOMPARE(procAmp(VideoProcAmp_WhiteBalance).flags, 3L);
+        QVERIFY(w<QSlider>("slExposure")->isVisible());
+        QCOMPARE(AppGlobals::instance()->isModified(), false);
+
+        w<QRadioButton>("rbtnExposureAuto")->click();
+        w<QRadioButton>("rbtnWBAuto")->click();
+        QCOMPARE(control(CameraControl_Exposure).flags, 1L);
+        QCOMPARE(procAmp(VideoProcAmp_WhiteBalance).flags, 1L);
+        QVERIFY(!w<QSlider>("slExposure")->isVisible());
+        QVERIFY(!w<QSlider>("slWhiteBalance")->isVisible());
+        QVERIFY(!w<QToolButton>("btnAddWB")->isEnabled());
+        QVERIFY(!w<QToolButton>("btnSubExposure")->isEnabled());
+        QCOMPARE(AppGlobals::instance()->isModified(), true);
+
+        // A slider move is a manual value whatever the buttons show.
+        g_log.clear();
+        w<QSlider>("slWhiteBalance")->setValue(5100);
+        QCOMPARE(procAmp(VideoProcAmp_WhiteBalance).flags, 3L);
+        QCOMPARE(procAmp(VideoProcAmp_WhiteBalance).value, 5100L);
+        QCOMPARE(logCount("Slider value changed"), 1);
+
+        w<QRadioButton>("rbtnExposureManual")->click();
+        QVERIFY(w<QSlider>("slExposure")->isVisible());
+        QCOMPARE(control(CameraControl_Exposure).flags, 2L);
+    }
+
+    void powerLineChoiceReachesCamera_data() {
+        QTest::addColumn<long>("stored");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<long>("written");
+        QTest::newRow("disabled") << 0L << "rbtnPLDisabled" << 0L;
+        QTest::newRow("50 Hz") << 1L << "rbtnPL50" << 1L;
+        QTest::newRow("60 Hz") << 2L << "rbtnPL60" << 2L;
+        QTest::newRow("auto") << 3L << "rbtnPLAuto" << 3L;
+        QTest::newRow("out of range") << 7L << "rbtnPLAuto" << 3L;
+    }
+
+    void powerLineChoiceReachesCamera() {
+        QFETCH(long, stored);
+        QFETCH(QString, button);
+        QFETCH(long, written);
+        auto setting = profile([&](CameraSetting &s) { s.setPowerLineFrequency(stored, true); });
+        cam()->setPowerLineFrequency(written == 1 ? 0 : 1);
+        apply(setting.get());
+        QVERIFY(w<QRadioButton>(button.toLatin1().constData())->isChecked());
+        QCOMPARE(cameraPowerLine(), written);
+
+        // Loaded again with the button already checked: the camera still gets the value.
+        cam()->setPowerLineFrequency(written == 1 ? 0 : 1);
+        apply(setting.get());
+        QCOMPARE(cameraPowerLine(), written);
+        QCOMPARE(AppGlobals::instance()->isModified(), false);
+    }
+
+    void disabledPanRowStillFollowsItsSlider() {
+        auto setting = profile([](CameraSetting &s) { s.setPan(20, false); });
+        apply(setting.get());
+        QVERIFY(!w<QSlider>("slPan")->isEnabled());
+        QVERIFY(!w<QToolButton>("btnAddPan")->isEnabled());
+        QVERIFY(!w<QToolButton>("btnSubPan")->isEnabled());
+        QCOMPARE(control(CameraControl_Pan).value, 20L);  // through the row handler
+        QCOMPARE(logCount("current Active, pan: ", " 20"), 1);
+
+        cam()->setPan(5);  // the slider already shows 20: nothing is written directly
+        apply(setting.get());
+        QCOMPARE(control(CameraControl_Pan).value, 5L);
+
+        auto other = profile();
+        apply(other.get());  // the camera's own default, row usable again
+        QVERIFY(w<QSlider>("slPan")->isEnabled());
+        QCOMPARE(control(CameraControl_Pan).value, 0L);
+    }
+
+    void saveStoresControls() {
+        auto stored = profile();
+        m_page->onProfileNeetToSave(stored.get());  // nothing loaded, nothing checked
+        bool enabled = false;
+        QCOMPARE(stored->powerLineFrequency(&enabled), 3L);
+        QCOMPARE(enabled, true);
+
+        auto setting = profile([](CameraSetting &s) {
+            s.setPowerLineFrequency(1, true);
+            s.setLowLightCompensation(true);
+            s.setFocus(500, false);
+            s.setZoom(250, true);
+            s.setTilt(-30, false);
+            s.setExposure(-4, true);
+        });
+        apply(setting.get());
+        w<QToolButton>("btnSubZoom")->click();
+        auto saved = profile();
+        m_page->onProfileNeetToSave(saved.get());
+        bool flag = false;
+        QCOMPARE(saved->powerLineFrequency(&flag), 1L);
+        QVERIFY(flag);
+        QVERIFY(saved->lowLightCompensation());
+        QCOMPARE(saved->focus(&flag), 500L);
+        QVERIFY(!flag);
+        QCOMPARE(saved->zoom(&flag), 249L);
+        QVERIFY(flag);
+        QCOMPARE(saved->tilt(&flag), -30L);
+        QVERIFY(!flag);
+        QCOMPARE(saved->exposure(&flag), -4L);
+        QVERIFY(flag);
+        QCOMPARE(control(CameraControl_Zoom).value, 249L);
+    }
+
+    void builtInWebCamWithoutPanTiltRollZoom() {
+        useCameras(QString(), "1a2b", "1f05");
+        selectCamera("1a2b__1f05");
+        auto setting = profile();
+        apply(setting.get());
+        for (const char *name : {"slZoom", "slPan", "slTilt", "slRoll"})
+            QVERIFY2(!w<QSlider>(name)->isEnabled(), name);
+        QVERIFY(w<QSlider>("slFocus")->isEnabled());
+        QCOMPARE(w<QSlider>("slFocus")->maximum(), 250);
+        QVERIFY(w<QRadioButton>("rbtnLLCOff")->isChecked());
+        QVERIFY(w<QRadioButton>("rbtnPL60")->isChecked());
+        QCOMPARE(cameraPowerLine(), 2L);
+        QCOMPARE(logCount("successfully set cc value:", "property type: 0"), 0);
+    }
+
+    void powerLineButtonsFollowTheCameraInterface_data() {
+        QTest::addColumn<QString>("powerLine");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("no property interface") << "" << true;
+        QTest::newRow("read refused")
+            << R"(, "powerLine": { "value": 1, "flags": 0, "getFails": true })" << false;
+    }
+
+    void powerLineButtonsFollowTheCameraInterface() {
+        QFETCH(QString, powerLine);
+        QFETCH(bool, enabled);
+        auto before = profile([](CameraSetting &s) { s.setPowerLineFrequency(1, true); });
+        apply(before.get());  // leaves rbtnPL50 checked from the previous camera
+
+        useCameras(writeCameraFile(powerLine), "1a2b", "3c4d");
+        selectCamera("1a2b__3c4d");
+        auto setting = profile();
+        apply(setting.get());
+        QCOMPARE(w<QRadioButton>("rbtnPLAuto")->isEnabled(), enabled);
+        QCOMPARE(w<QRadioButton>("rbtnPL50")->isEnabled(), enabled);
+        QCOMPARE(w<QRadioButton>("rbtnPL60")->isChecked(), enabled);
+        QVERIFY(!w<QRadioButton>("rbtnPL50")->isChecked());
+        QCOMPARE(logCount("set powerline freq"), 0);  // a refused read writes nothing
+
+        auto saved = profile();
+        m_page->onProfileNeetToSave(saved.get());
+        bool flag = !enabled;
+        QCOMPARE(saved->powerLineFrequency(&flag), enabled ? 2L : 3L);
+        QCOMPARE(flag, enabled);
+    }
+
+    void deviceSelectionEnablesPage() {
+        m_page->onDeviceSelChanged(QString());
+        QVERIFY(!m_page->isEnabled());
+        m_page->onDeviceSelChanged("1a2b__3c4d");
+        QVERIFY(m_page->isEnabled());
+    }
+
+    void refreshFromProfile() {
+        m_page->refreshFromProfile();  // nothing loaded yet
+        QCOMPARE(w<QSlider>("slZoom")->value(), 0);
+        QCOMPARE(g_log.size(), 0);
+
+        auto setting = profile([](CameraSetting &s) {
+            s.setZoom(300, true);
+            s.setFocus(700, false);
+        });
+        apply(setting.get());
+        w<QSlider>("slZoom")->setValue(310);
+        w<QSlider>("slFocus")->setValue(710);
+        m_page->refreshFromProfile();
+        QCOMPARE(control(CameraControl_Zoom).value, 300L);
+        QCOMPARE(w<QLineEdit>("txtZoom")->text(), QString("300"));
+        QCOMPARE(w<QSlider>("slFocus")->value(), 700);
+        QCOMPARE(control(CameraControl_Focus).value, 710L);  // focus is shown, not written
+
+        // The store replaces its records: the page forgets the one it held.
+        CameraSettings *store = CameraSettings::instance();
+        store->loadProfiles("1a2b", "3c4d");
+        CameraSetting *record = store->findOrCreateProfile("1a2b", "3c4d", "Office");
+        record->setZoom(200, true);
+        apply(record);
+        w<QSlider>("slZoom")->setValue(210);
+        store->loadProfiles("1a2b", "3c4d");
+        g_log.clear();
+        m_page->refreshFromProfile();
+        QCOMPARE(w<QSlider>("slZoom")->value(), 210);
+        QCOMPARE(g_log.size(), 0);
+    }
+};
+
+int main(int argc, char **argv) {
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    QApplication app(argc, argv);
+    TestAdvancedWidget test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_advancedwidget.moc"
