@@ -5,11 +5,14 @@
 #include <cstdio>
 
 #include "platform/simulated/SimulatedBackend.h"
-#ifdef TINTWELL_HAVE_V4L2
+// A backend counts as built only once its entry point is there as well as its library.
+#if defined(TINTWELL_HAVE_V4L2) && __has_include("platform/v4l2/V4l2Backend.h")
 #include "platform/v4l2/V4l2Backend.h"
+#define TINTWELL_USE_V4L2 1
 #endif
-#ifdef TINTWELL_HAVE_DIRECTSHOW
+#if defined(TINTWELL_HAVE_DIRECTSHOW) && __has_include("platform/directshow/DirectShowBackend.h")
 #include "platform/directshow/DirectShowBackend.h"
+#define TINTWELL_USE_DIRECTSHOW 1
 #endif
 
 namespace {
@@ -19,9 +22,9 @@ std::unique_ptr<capture::Backend> createSimulated() {
 }
 
 std::unique_ptr<capture::Backend> createPlatformDefault() {
-#if defined(TINTWELL_HAVE_DIRECTSHOW)
+#if defined(TINTWELL_USE_DIRECTSHOW)
     return createDirectShowBackend();
-#elif defined(TINTWELL_HAVE_V4L2)
+#elif defined(TINTWELL_USE_V4L2)
     return createV4l2Backend();
 #else
     return createSimulated();
@@ -32,11 +35,11 @@ std::unique_ptr<capture::Backend> createNamed(const QByteArray &name, bool *know
     *known = true;
     if (name == "simulated")
         return createSimulated();
-#ifdef TINTWELL_HAVE_V4L2
+#ifdef TINTWELL_USE_V4L2
     if (name == "v4l2")
         return createV4l2Backend();
 #endif
-#ifdef TINTWELL_HAVE_DIRECTSHOW
+#ifdef TINTWELL_USE_DIRECTSHOW
     if (name == "directshow")
         return createDirectShowBackend();
 #endif
