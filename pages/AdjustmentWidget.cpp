@@ -1,0 +1,290 @@
+#include "AdjustmentWidget.h"
+
+#include <QDebug>
+#include <QGridLayout>
+#include <QRadioButton>
+#include <QSignalBlocker>
+
+#include "AppGlobals.h"
+#include "CameraDeviceManager.h"
+#include "CameraSetting.h"
+#include "CameraSettings.h"
+#include "ScreenScale.h"
+#include "ui_AdjustmentWidget.h"
+
+namespace {
+
+QString deviceKeyOfPath(const QString &path, bool *ok) {
+    QString vid;
+    QString pid;
+    *ok = parseVidPid(path, &vid, &pid);
+    return CameraSettings::deviceKey(vid, pid);
+}
+
+}  // namespace
+
+AdjustmentWidget::AdjustmentWidget(QWidget *parent)
+    : SettingWidget(parent), ui(new Ui::AdjustmentWidget) {
+    ui->setupUi(this);
+
+    double factor = screenScaleFactor();
+    setContentsMargins(0, 0, 0, 0);
+    ui->gridLayout->setSpacing(scaledPixels(6, factor));
+
+    m_rows = {
+        ControlRow(ui->slBrightness, ui->btnSubBrightness, ui->txtBrightness, ui->btnAddBrightness),
+        ControlRow(ui->slContrast, ui->btnSubContrast, ui->txtContrast, ui->btnAddContrast),
+        ControlRow(ui->slHue, ui->btnSubHue, ui->txtHue, ui->btnAddHue),
+        ControlRow(ui->slSaturation, ui->btnSubSaturation, ui->txtSaturation, ui->btnAddSaturation),
+        ControlRow(ui->slSharpness, ui->btnSubSharpness, ui->txtSharpness, ui->btnAddSharpness),
+        ControlRow(ui->slGamma, ui->btnSubGamma, ui->txtGamma, ui->btnAddGamma),
+        ControlRow(ui->slBacklightComp, ui->btnSubBLC, ui->txtBacklightComp, ui->btnAddBLC),
+        ControlRow(ui->slGain, ui->btnSubGain, ui->txtGain, ui->btnAddGain),
+    };
+
+    CameraDeviceManager *camera = CameraDeviceManager::instance();
+    const ControlRow::CameraWriter writers[] = {
+        [camera](int v) { camera->setBrightness(v); },
+        [camera](int v) { camera->setContrast(v); },
+        [camera](int v) { camera->setHue(v); },
+        [camera](int v) { camera->setSaturation(v); },
+        [camera](int v) { camera->setSharpness(v); },
+        [camera](int v) { camera->setGamma(v); },
+        [camera](int v) { camera->setBacklightCompensation(v); },
+        [camera](int v) { camera->setGain(v); },
+    };
+    for (int row = Brightness; row <= Gain; ++row)
+        m_rows[row].connectSlider(this, writers[row]);
+
+    // Exposure and white balance live on the Advanced page; here they stay hidden and unwired.
+    const QList<QWidget *> hiddenRows = {
+        ui->lblExposureIcon, ui->lblExposure,    ui->gbExposure,
+        ui->slExposure,      ui->txtExposure,    ui->lblWBIcon,
+        ui->lblWB,           ui->slWhiteBalance, ui->gbWB,
+        ui->txtWhiteBalance,
+    };
+    for (QWidget *hidden : hiddenRows)
+        hidden->setVisible(false);
+
+    factor = screenScaleFactor();
+    m_scaleFactor = factor;
+    const struct {
+        QLabel *label;
+        const char *icon;
+    } icons[] = {
+        {ui->lblBrightnessIcon, ":/resources/images/brightness.svg"},
+        {ui->lblContrastIcon, ":/resources/images/contrast.svg"},
+        {ui->lblHueIcon, ":/resources/images/hue.svg"},
+        {ui->lblSaturationIcon, ":/resources/images/saturation.svg"},
+        {ui->lblSharpnessIcon, ":/resources/images/sharpness.svg"},
+        {ui->lblGammaIcon, ":/resources/images/gamma.svg"},
+        {ui->lblExposureIcon, ":/resources/images/exposure.svg"},
+        {ui->lblWBIcon, ":/resources/images/whitebalance.svg"},
+        {ui->lblBLCIcon, ":/resources/images/backlight_compensation.svg"},
+        {ui->lblGainIcon, ":/resources/images/gain.svg"},
+    };
+    for (const auto &icon : icons)
+        setRowIcon(icon.label, QString::fromLatin1(icon.icon), m_scaleFactor);
+
+    for (const ControlRow &row : qAsConst(m_rows))
+        row.setUpPlusButton(m_scaleFactor);
+    for (const ControlRow &row : qAsConst(m_rows))
+        row.setUpMinusButton(m_scaleFactor);
+    connect(ui->cbbDevices, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &AdjustmentWidget::onCurrentDeviceIndexChanged);
+}
+
+AdjustmentWidget::~AdjustmentWidget() {
+    delete ui;
+}
+
+void AdjustmentWidget::onCurrentDeviceIndexChanged() {
+    AppGlobals *globals = AppGlobals::instance();
+    const QString previousKey = globals->currentDeviceKey();
+    globals->setCurrentDeviceKey(ui->cbbDevices->currentData(Qt::UserRole).toString());
+    QString vid;
+    QString pid;
+    CameraSettings::splitDeviceKey(globals->currentDeviceKey(), vid, pid);
+    CameraDeviceManager::instance()->selectByVidPid(vid, pid);
+    qDebug() << "camera changed, previd:" << previousKey << "devid:" << globals->currentDeviceKey();
+    emit deviceSelChanged(globals->currentDeviceKey());
+}
+
+void AdjustmentWidget::announceCurrentEntry() {
+    AppGlobals *globals = AppGlobals::instance();
+    globals->setCurrentDeviceKey(ui->cbbDevices->currentData().toString());
+    qDebug() << "devid:" << globals->currentDeviceKey();
+    emit deviceSelChanged(globals->currentDeviceKey());
+}
+
+void AdjustmentWidget::refreshDeviceList(const QString &preferredPath) {
+    CameraDeviceManager *camera = CameraDeviceManager::instance();
+    AppGlobals *globals = AppGlobals::instance();
+    const int count = camera->enumerateDevices();
+    qDebug() << "camera count:" << count;
+    {
+        const QSignalBlocker blocker(ui->cbbDevices);
+        ui->cbbDevices->clear();
+    }
+    if (count < 1) {
+        globals->setCurrentDeviceKey(QString());
+        emit deviceSelChanged(QString());
+        return;
+    }
+
+    for (int i = 0; i < count; ++i) {
+        const QString name = camera->friendlyName(i);
+        const QString path = camera->devicePath(i);
+        qDebug() << "camera" << i + 1 << ":" << name << path;
+        QString vid;
+        QString pid;
+        if (!parseVidPid(path, &vid, &pid))
+            continue;
+        qDebug() << "strVid:" << vid << "strPid:" << pid;
+        const QSignalBlocker blocker(ui->cbbDevices);
+        ui->cbbDevices->addItem(QIcon(), name, CameraSettings::deviceKey(vid, pid));
+    }
+
+    if (!preferredPath.isEmpty()) {
+        bool parsed = false;
+        const QString newKey = deviceKeyOfPath(preferredPath, &parsed);
+        if (parsed) {
+            qDebug() << "current camera:" << globals->currentDeviceKey()
+                     << ", new camera:" << newKey;
+            const int found = ui->cbbDevices->findData(newKey, Qt::UserRole,
+                                                       Qt::MatchExactly | Qt::MatchCaseSensitive);
+            if (found >= 0) {
+                // The list was rebuilt and may now be in another order; the camera layer's
+                // selection has to follow the camera, not its old position.
+                camera->selectByPath(preferredPath);
+                if (globals->currentDeviceKey() == newKey) {
+                    qDebug() << "equal camera dev path, selection not changed..";
+                    const QSignalBlocker blocker(ui->cbbDevices);
+                    ui->cbbDevices->setCurrentIndex(found);
+                    return;
+                }
+                ui->cbbDevices->setCurrentIndex(found);
+                announceCurrentEntry();
+                return;
+            }
+        }
+    }
+
+    camera->setCurrentIndex(0);
+    ui->cbbDevices->setCurrentIndex(0);
+    announceCurrentEntry();
+}
+
+void AdjustmentWidget::removeDeviceFromList(const QString &devPath) {
+    CameraDeviceManager *camera = CameraDeviceManager::instance();
+    AppGlobals *globals = AppGlobals::instance();
+    const QString current = ui->cbbDevices->currentData(Qt::UserRole).toString();
+    bool parsed = false;
+    QString removed = deviceKeyOfPath(devPath, &parsed);
+    if (!parsed)
+        removed.clear();
+
+    // Removing makes the camera layer's last device current, whichever was selected.
+    const QString selectedPath = camera->currentDevicePath();
+    for (int i = 0; i < ui->cbbDevices->count(); ++i) {
+        if (ui->cbbDevices->itemData(i, Qt::UserRole).toString() != removed)
+            continue;
+        const QSignalBlocker blocker(ui->cbbDevices);
+        ui->cbbDevices->removeItem(i);
+        camera->removeByPath(devPath);
+        break;
+    }
+
+    if (ui->cbbDevices->count() == 0) {
+        globals->setCurrentDeviceKey(QString());
+        emit deviceSelChanged(QString());
+        return;
+    }
+
+    if (current.toLower() != removed.toLower()) {
+        // The selection stays, so the camera layer must keep addressing the selected camera.
+        camera->selectByPath(selectedPath);
+        return;
+    }
+
+    bool ignored = false;
+    const QString nextKey = deviceKeyOfPath(camera->currentDevicePath(), &ignored);
+    const int next =
+        ui->cbbDevices->findData(nextKey, Qt::UserRole, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (next >= 0)
+        ui->cbbDevices->setCurrentIndex(next);
+    globals->setCurrentDeviceKey(ui->cbbDevices->currentData().toString());
+    emit deviceSelChanged(globals->currentDeviceKey());
+}
+
+void AdjustmentWidget::onDeviceSelChanged(QString strDevKey) {
+    if (strDevKey.isEmpty()) {
+        setEnabled(false);
+        return;
+    }
+    setEnabled(true);
+    for (QRadioButton *button :
+         {ui->rbtnExposureAuto, ui->rbtnExposureManual, ui->rbtnWBAuto, ui->rbtnWBManual}) {
+        const QSignalBlocker blocker(button);
+        button->setChecked(false);
+    }
+}
+
+void AdjustmentWidget::onProfileSelChanged(CameraSetting *activeSetting) {
+    if (!activeSetting)
+        return;
+    CameraDeviceManager *camera = CameraDeviceManager::instance();
+    const VideoProcAmpProperty ids[] = {
+        VideoProcAmp_Brightness,
+        VideoProcAmp_Contrast,
+        VideoProcAmp_Hue,
+        VideoProcAmp_Saturation,
+        VideoProcAmp_Sharpness,
+        VideoProcAmp_Gamma,
+        VideoProcAmp_BacklightCompensation,
+        VideoProcAmp_Gain,
+    };
+    for (int row = Brightness; row <= Gain; ++row) {
+        PropertyInfo info;
+        info.id = ids[row];
+        const bool ok = camera->getProperty(info);
+        m_rows[row].takeRangeFrom(info, ok);
+    }
+
+    m_rows[Brightness].applyProfileValue(activeSetting->brightness());
+    m_rows[Contrast].applyProfileValue(activeSetting->contrast());
+    m_rows[Hue].applyProfileValue(activeSetting->hue());
+    m_rows[Saturation].applyProfileValue(activeSetting->saturation());
+    m_rows[Sharpness].applyProfileValue(activeSetting->sharpness());
+
+    bool enabled = true;
+    long value = activeSetting->gamma(&enabled);
+    m_rows[Gamma].setEnabled(enabled);
+    m_rows[Gamma].applyProfileValue(value);
+    value = activeSetting->backlightCompensation(&enabled);
+    m_rows[BacklightComp].setEnabled(enabled);
+    m_rows[BacklightComp].applyProfileValue(value);
+    value = activeSetting->gain(&enabled);
+    m_rows[Gain].setEnabled(enabled);
+    m_rows[Gain].applyProfileValue(value);
+
+    applyControlPageFonts(this);
+}
+
+void AdjustmentWidget::onProfileNeetToSave(CameraSetting *activeSetting) {
+    if (!activeSetting)
+        return;
+    activeSetting->setBrightness(m_rows[Brightness].fieldValue());
+    activeSetting->setContrast(m_rows[Contrast].fieldValue());
+    activeSetting->setHue(m_rows[Hue].fieldValue());
+    activeSetting->setSaturation(m_rows[Saturation].fieldValue());
+    activeSetting->setSharpness(m_rows[Sharpness].fieldValue());
+    activeSetting->setGamma(m_rows[Gamma].fieldValue(), m_rows[Gamma].isEnabled());
+    activeSetting->setBacklightCompensation(m_rows[BacklightComp].fieldValue(),
+                                            m_rows[BacklightComp].isEnabled());
+    activeSetting->setGain(m_rows[Gain].fieldValue(), m_rows[Gain].isEnabled());
+}
+
+void AdjustmentWidget::on_btnPreview_clicked() {
+    emit showPreviewSignal();
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+#include "ControlRow.h"
+#include "SettingWidget.h"
+
+class CameraSetting;
+
+namespace Ui {
+class AdjustmentWidget;
+}
+
+// The Basic page: the camera selector, the preview button and the eight image-control rows.
+// It owns the camera selection and announces every selection with deviceSelChanged.
+class AdjustmentWidget : public SettingWidget {
+    Q_OBJECT
+public:
+    explicit AdjustmentWidget(QWidget *parent = nullptr);
+    ~AdjustmentWidget() override;
+
+    // Rebuilds the camera list and selects `preferredPath`'s camera when it is listed, else the
+    // first camera.
+    void refreshDeviceList(const QString &preferredPath);
+    // A camera with this path has gone.
+    void removeDeviceFromList(const QString &devPath);
+
+signals:
+    void deviceSelChanged(QString strDeviceKey);
+    void showPreviewSignal();
+
+public slots:
+    void onDeviceSelChanged(QString strDevKey);
+    void onProfileSelChanged(CameraSetting *activeSetting);
+    void onProfileNeetToSave(CameraSetting *activeSetting);
+    void on_btnPreview_clicked();
+
+private:
+    // The image controls in the order they are ranged, applied and saved.
+    enum Row { Brightness, Contrast, Hue, Saturation, Sharpness, Gamma, BacklightComp, Gain };
+
+    void onCurrentDeviceIndexChanged();
+    void announceCurrentEntry();
+
+    Ui::AdjustmentWidget *ui;
+    double m_scaleFactor = 1.0;
+    QVector<ControlRow> m_rows;
+};
