@@ -1,0 +1,51 @@
+#include "ControlMap.h"
+
+#include <linux/videodev2.h>
+
+namespace v4l2backend {
+
+namespace {
+
+struct Entry {
+    std::int32_t id;
+    ControlMapping mapping;
+};
+
+constexpr Entry kVideoProcAmp[] = {
+    {0, {V4L2_CID_BRIGHTNESS, 0, Companion::None}},
+    {1, {V4L2_CID_CONTRAST, 0, Companion::None}},
+    {2, {V4L2_CID_HUE, V4L2_CID_HUE_AUTO, Companion::Boolean}},
+    {3, {V4L2_CID_SATURATION, 0, Companion::None}},
+    {4, {V4L2_CID_SHARPNESS, 0, Companion::None}},
+    {5, {V4L2_CID_GAMMA, 0, Companion::None}},
+    {7, {V4L2_CID_WHITE_BALANCE_TEMPERATURE, V4L2_CID_AUTO_WHITE_BALANCE, Companion::Boolean}},
+    {8, {V4L2_CID_BACKLIGHT_COMPENSATION, 0, Companion::None}},
+    {9, {V4L2_CID_GAIN, 0, Companion::None}},
+};
+
+constexpr Entry kCameraControl[] = {
+    {0, {V4L2_CID_PAN_ABSOLUTE, 0, Companion::None}},
+    {1, {V4L2_CID_TILT_ABSOLUTE, 0, Companion::None}},
+    {3, {V4L2_CID_ZOOM_ABSOLUTE, 0, Companion::None}},
+    {4, {V4L2_CID_EXPOSURE_ABSOLUTE, V4L2_CID_EXPOSURE_AUTO, Companion::ExposureMenu}},
+    {5, {V4L2_CID_IRIS_ABSOLUTE, 0, Companion::None}},
+    {6, {V4L2_CID_FOCUS_ABSOLUTE, V4L2_CID_FOCUS_AUTO, Companion::Boolean}},
+    // Low-light compensation: the camera may lower the frame rate to lengthen the exposure.
+    {19, {V4L2_CID_EXPOSURE_AUTO_PRIORITY, 0, Companion::None}},
+};
+
+template <std::size_t N>
+const ControlMapping *find(const Entry (&table)[N], std::int32_t id) {
+    for (const Entry &entry : table)
+        if (entry.id == id)
+            return &entry.mapping;
+    return nullptr;
+}
+
+}  // namespace
+
+const ControlMapping *findControlMapping(Family family, std::int32_t id) {
+    return family == Family::VideoProcAmp ? find(kVideoProcAmp, id) : find(kCameraControl, id);
+}
+
+}  // namespace v4l2backend

@@ -1,0 +1,34 @@
+#pragma once
+
+// Which V4L2 controls stand for each image control (VideoProcAmp ids) and camera control
+// (CameraControl ids), and how their automatic mode is switched.
+//
+// Values are passed through in the camera's own V4L2 units; nothing is rescaled.
+
+#include <cstdint>
+
+namespace v4l2backend {
+
+enum class Family { VideoProcAmp, CameraControl };
+
+// The control that switches a value control between automatic and manual.
+enum class Companion {
+    None,
+    Boolean,       // 1 automatic, 0 manual (white balance, focus, hue)
+    ExposureMenu,  // V4L2_CID_EXPOSURE_AUTO: 1 manual, every other entry is an automatic mode
+};
+
+struct ControlMapping {
+    std::uint32_t valueCid;
+    std::uint32_t companionCid;
+    Companion companion;
+};
+
+// Null for an id without a V4L2 counterpart (roll, colour enable, ids outside the families).
+const ControlMapping *findControlMapping(Family family, std::int32_t id);
+
+// Exposure-menu entries: the manual one, and the automatic ones in order of preference.
+constexpr std::int32_t kExposureMenuManual = 1;
+constexpr std::int32_t kExposureMenuAutomaticPreference[] = {3, 0, 2};
+
+}  // namespace v4l2backend
