@@ -1,0 +1,84 @@
+#pragma once
+
+// Answers the V4L2 ioctls of one emulated USB video-class camera the way the uvcvideo driver
+// does: QUERYCAP per node (a capture node and a metadata node), QUERY_EXT_CTRL (also with
+// NEXT_CTRL), QUERYMENU, G/S/TRY_EXT_CTRLS with step rounding and clamping of integers, menus
+// with holes, value controls kept inactive by their automatic companion (written: EACCES), and
+// ENODEV on everything once unplugged.
+//
+// The ioctls arrive on umockdev's worker thread while the test reads the state on its own, so
+// every member locks.
+
+#include <linux/videodev2.h>
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct _UMockdevIoctlClient;
+
+struct EmulatedControl {
+    std::uint32_t id = 0;
+    std::string name;
+    std::uint32_t type = V4L2_CTRL_TYPE_INTEGER;
+    std::int32_t minimum = 0;
+    std::int32_t maximum = 0;
+    std::int32_t step = 1;
+    std::int32_t defaultValue = 0;
+    std::int32_t value = 0;
+    std::vector<std::int32_t> menuEntries;  // offered entries of a menu control
+    std::uint32_t masterId = 0;             // inactive unless the master holds masterManual
+    std::int32_t masterManual = 0;
+    bool readOnly = false;
+};
+
+// A control set like a typical document camera's.
+std::vector<EmulatedControl> typicalUvcControls();
+
+enum class NodeKind { Capture, Metadata };
+
+class EmulatedUvcDriver {
+public:
+    using Write = std::pair<std::uint32_t, std::int32_t>;  // control id, value as requested
+
+    EmulatedUvcDriver(std::string card, std::vector<EmulatedControl> controls);
+
+    // Answers one ioctl; returns true when handled (the client is completed).
+    bool handle(_UMockdevIoctlClient *client, NodeKind node);
+    void clientConnected();
+    void clientVanished();
+
+    void unplug();
+    // The next ioctl `request` about control `cid` (0: any) fails with `error`.
+    void injectFailure(unsigned long request, std::uint32_t cid, int error);
+
+    std::int32_t value(std::uint32_t cid) const;
+    void setValue(std::uint32_t cid, std::int32_t value);
+    EmulatedControl control(std::uint32_t cid) const;
+    std::vector<Write> acceptedWrites() const;
+    std::vector<Write> refusedWrites() const;
+    void clearWrites();
+    int openClients() const;
+
+private:
+    int queryCap(void *arg, NodeKind node);
+    int queryExtCtrl(v4l2_query_ext_ctrl &query);
+    int queryMenu(v4l2_querymenu &menu);
+    int extControls(unsigned long request, v4l2_ext_controls &controls, v4l2_ext_control *items);
+    int setOne(v4l2_ext_control &item, bool store);
+    int takeInjectedFailure(unsigned long request, std::uint32_t cid);
+    EmulatedControl *find(std::uint32_t cid);
+    bool isInactive(const EmulatedControl &control) const;
+
+    mutable std::mutex m_mutex;
+    std::string m_card;
+    std::map<std::uint32_t, EmulatedControl> m_controls;
+    std::vector<std::pair<std::pair<unsigned long, std::uint32_t>, int>> m_failures;
+    std::vector<Write> m_accepted;
+    std::vector<Write> m_refused;
+    bool m_unplugged = false;
+    int m_openClients = 0;
+};

@@ -1,0 +1,129 @@
+#include "UvcTestbed.h"
+
+#include <umockdev.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+struct HandlerBinding {
+    std::shared_ptr<EmulatedUvcDriver> driver;
+    NodeKind kind;
+};
+
+gboolean onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer data) {
+    auto *binding = static_cast<HandlerBinding *>(data);
+    return binding->driver->handle(client, binding->kind);
+}
+
+void onConnected(UMockdevIoctlBase *, UMockdevIoctlClient *, gpointer data) {
+    static_cast<HandlerBinding *>(data)->driver->clientConnected();
+}
+
+void onVanished(UMockdevIoctlBase *, UMockdevIoctlClient *, gpointer data) {
+    static_cast<HandlerBinding *>(data)->driver->clientVanished();
+}
+
+void deleteBinding(gpointer data, GClosure *) {
+    delete static_cast<HandlerBinding *>(data);
+}
+
+std::string hex(unsigned value, int digits) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%0*x", digits, value);
+    return buffer;
+}
+
+std::string taken(gchar *text) {
+    std::string s = text ? text : "";
+    g_free(text);
+    return s;
+}
+
+}  // namespace
+
+UvcTestbed::UvcTestbed() : m_testbed(umockdev_testbed_new()) {}
+
+UvcTestbed::~UvcTestbed() {
+    g_object_unref(m_testbed);
+}
+
+bool UvcTestbed::isActive() const {
+    return umockdev_in_mock_environment();
+}
+
+std::shared_ptr<EmulatedUvcDriver> UvcTestbed::plug(const EmulatedCameraSpec &spec) {
+    Plugged camera;
+    camera.driver = std::make_shared<EmulatedUvcDriver>(spec.card, spec.controls);
+    const std::string vendor = hex(spec.vendorId, 4), product = hex(spec.productId, 4);
+    const char *productAttribute = spec.product.empty() ? nullptr : "product";
+    camera.usbSyspath = taken(umockdev_testbed_add_device(
+        m_testbed, "usb", spec.usbName.c_str(), nullptr, "idVendor", vendor.c_str(), "idProduct",
+        product.c_str(), "busnum", "1", "devnum", "7", productAttribute, spec.product.c_str(),
+        nullptr, "DEVTYPE", "usb_device", nullptr));
+    const std::string interfaceName = spec.usbName + ":1." + std::to_string(spec.interfaceNumber);
+    const std::string interfaceNumber = hex(spec.interfaceNumber, 2);
+    camera.interfaceSyspath = taken(umockdev_testbed_add_device(
+        m_testbed, "usb", interfaceName.c_str(), camera.usbSyspath.c_str(), "bInterfaceNumber",
+        interfaceNumber.c_str(), "bInterfaceClass", "0e", nullptr, "DEVTYPE", "usb_interface",
+        nullptr));
+    camera.nodeSyspaths.push_back(addNode(camera, spec.captureNode, NodeKind::Capture, spec.card));
+    if (spec.metadataNode >= 0)
+        camera.nodeSyspaths.push_back(
+            addNode(camera, spec.metadataNode, NodeKind::Metadata, spec.card));
+    auto driver = camera.driver;
+    m_plugged[spec.usbName] = std::move(camera);
+    return driver;
+}
+
+std::string UvcTestbed::addNode(const Plugged &camera, int number, NodeKind kind,
+                                const std::string &card) {
+    const std::string name = "video" + std::to_string(number);
+    const std::string devnode = "/dev/" + name;
+    const std::string dev = "81:" + std::to_string(number);
+    const char *index = kind == NodeKind::Capture ? "0" : "1";
+    std::string syspath = taken(umockdev_testbed_add_device(
+        m_testbed, "video4linux", name.c_str(), camera.interfaceSyspath.c_str(), "name",
+        card.c_str(), "dev", dev.c_str(), "index", index, nullptr, "DEVNAME", devnode.c_str(),
+        nullptr));
+    // The testbed leaves /dev to the test.
+    const std::string root = taken(umockdev_testbed_get_root_dir(m_testbed));
+    g_mkdir_with_parents((root + "/dev").c_str(), 0755);
+    g_file_set_contents((root + devnode).c_str(), "", 0, nullptr);
+    attachDriver(devnode, camera.driver, kind);
+    return syspath;
+}
+
+void UvcTestbed::attachDriver(const std::string &devnode, std::shared_ptr<EmulatedUvcDriver> driver,
+                              NodeKind kind) {
+    auto attached = std::find(m_attached.begin(), m_attached.end(), devnode);
+    if (attached != m_attached.end()) {
+        umockdev_testbed_detach_ioctl(m_testbed, devnode.c_str(), nullptr);
+        m_attached.erase(attached);
+    }
+    UMockdevIoctlBase *handler = umockdev_ioctl_base_new();
+    auto *binding = new HandlerBinding{std::move(driver), kind};
+    g_signal_connect_data(handler, "handle-ioctl", G_CALLBACK(onIoctl), binding, deleteBinding,
+                          GConnectFlags(0));
+    g_signal_connect(handler, "client-connected", G_CALLBACK(onConnected), binding);
+    g_signal_connect(handler, "client-vanished", G_CALLBACK(onVanished), binding);
+    if (umockdev_testbed_attach_ioctl(m_testbed, devnode.c_str(), handler, nullptr))
+        m_attached.push_back(devnode);
+    g_object_unref(handler);
+}
+
+void UvcTestbed::unplug(const std::string &usbName) {
+    auto it = m_plugged.find(usbName);
+    if (it == m_plugged.end())
+        return;
+    Plugged &camera = it->second;
+    camera.driver->unplug();
+    // Removal events come first: when they are read, the devices are gone from sysfs.
+    for (const std::string &node : camera.nodeSyspaths)
+        umockdev_testbed_uevent(m_testbed, node.c_str(), "remove");
+    umockdev_testbed_uevent(m_testbed, camera.interfaceSyspath.c_str(), "remove");
+    umockdev_testbed_uevent(m_testbed, camera.usbSyspath.c_str(), "remove");
+    umockdev_testbed_remove_device(m_testbed, camera.usbSyspath.c_str());
+    m_plugged.erase(it);
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+// A umockdev testbed in which emulated USB video-class cameras are plugged in and pulled out:
+// usb_device -> usb_interface -> a capture node and (optionally) a metadata node, each node with
+// a /dev entry whose ioctls an EmulatedUvcDriver answers. Needs the process to run under
+// umockdev-wrapper; child processes (v4l2-ctl, the program itself) see the same testbed.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "EmulatedUvcDriver.h"
+
+struct _UMockdevTestbed;
+
+struct EmulatedCameraSpec {
+    unsigned vendorId = 0x1a2b;
+    unsigned productId = 0x1f01;
+    std::string usbName = "1-3";                 // the USB device's sysfs name
+    std::string product = "Velt DocCam V4";      // USB product string; empty: none
+    std::string card = "Velt DocCam V4 (card)";  // the driver's card name
+    unsigned interfaceNumber = 0;
+    int captureNode = 0;   // /dev/video<N>
+    int metadataNode = 1;  // -1: none
+    std::vector<EmulatedControl> controls = typicalUvcControls();
+};
+
+class UvcTestbed {
+public:
+    UvcTestbed();
+    ~UvcTestbed();
+    UvcTestbed(const UvcTestbed &) = delete;
+    UvcTestbed &operator=(const UvcTestbed &) = delete;
+
+    // False when the process does not run under umockdev-wrapper.
+    bool isActive() const;
+
+    // Adds the devices (the kernel's "add" events go out as each appears).
+    std::shared_ptr<EmulatedUvcDriver> plug(const EmulatedCameraSpec &spec);
+    // Sends the "remove" events, then takes the devices away, as the kernel does; from now on
+    // the driver answers ENODEV to descriptors still open.
+    void unplug(const std::string &usbName);
+
+private:
+    struct Plugged {
+        std::string usbSyspath;
+        std::string interfaceSyspath;
+        std::vector<std::string> nodeSyspaths;
+        std::shared_ptr<EmulatedUvcDriver> driver;
+    };
+    std::string addNode(const Plugged &camera, int number, NodeKind kind, const std::string &card);
+    void attachDriver(const std::string &devnode, std::shared_ptr<EmulatedUvcDriver> driver,
+                      NodeKind kind);
+
+    _UMockdevTestbed *m_testbed;
+    std::map<std::string, Plugged> m_plugged;  // by USB name
+    std::vector<std::string> m_attached;       // device nodes with a handler
+};
