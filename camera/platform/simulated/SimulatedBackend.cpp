@@ -6,9 +6,9 @@
 #include <QObject>
 #include <QTimer>
 #include <cstdio>
-#include <set>
 
 #include "SimulatedCameraFile.h"
+#include "SimulatedCameraSet.h"
 #include "SimulatedDevice.h"
 
 namespace {
@@ -22,8 +22,7 @@ class SimulatedBackend : public capture::Backend {
 public:
     explicit SimulatedBackend(const QString &jsonPath) : m_jsonPath(jsonPath) {
         if (m_jsonPath.isEmpty()) {
-            for (SimulatedCamera &camera : builtInSimulatedCameras())
-                m_cameras.push_back(std::make_shared<SimulatedCamera>(std::move(camera)));
+            m_cameras.replace(builtInSimulatedCameras());
             return;
         }
         reload();
@@ -36,9 +35,9 @@ public:
         std::vector<std::shared_ptr<capture::Device>> &out) override {
         startWatching();
         out.clear();
-        if (m_cameras.empty())
+        if (m_cameras.cameras().empty())
             return capture::kFalse;
-        for (const auto &camera : m_cameras)
+        for (const auto &camera : m_cameras.cameras())
             out.push_back(std::make_shared<SimulatedDevice>(camera));
         return capture::kOk;
     }
@@ -105,56 +104,17 @@ private:
     }
 
     void replaceCameras(std::vector<SimulatedCamera> described) {
-        std::vector<std::shared_ptr<SimulatedCamera>> previous = std::move(m_cameras);
-        m_cameras.clear();
-        std::vector<bool> kept(previous.size(), false);
-        for (SimulatedCamera &camera : described) {
-            // An unchanged camera keeps its live state (values the program has set); the n-th
-            // camera of a path is matched with the previous n-th of the same path.
-            std::shared_ptr<SimulatedCamera> live;
-            for (size_t i = 0; i < previous.size() && !live; ++i) {
-                if (!kept[i] && previous[i]->path == camera.path) {
-                    kept[i] = true;
-                    if (previous[i]->source != camera.source)
-                        *previous[i] = std::move(camera);
-                    live = previous[i];
-                }
-            }
-            m_cameras.push_back(live ? live : std::make_shared<SimulatedCamera>(std::move(camera)));
-        }
-
-        std::set<std::string> before, after;
-        for (const auto &camera : previous)
-            before.insert(camera->path);
-        for (const auto &camera : m_cameras)
-            after.insert(camera->path);
-        for (size_t i = 0; i < previous.size(); ++i)
-            previous[i]->connected = kept[i];
-
-        std::vector<std::string> left, arrived;
-        for (const auto &camera : previous)
-            if (!after.count(camera->path) && !contains(left, camera->path))
-                left.push_back(camera->path);
-        for (const auto &camera : m_cameras)
-            if (!before.count(camera->path) && !contains(arrived, camera->path))
-                arrived.push_back(camera->path);
-        for (const std::string &path : left)
+        const SimulatedCameraSet::Changes changes = m_cameras.replace(std::move(described));
+        for (const std::string &path : changes.left)
             if (m_sink)
                 m_sink->deviceRemoved(simulatedNotificationPath(path));
-        for (const std::string &path : arrived)
+        for (const std::string &path : changes.arrived)
             if (m_sink)
                 m_sink->deviceArrived(simulatedNotificationPath(path));
     }
 
-    static bool contains(const std::vector<std::string> &list, const std::string &item) {
-        for (const std::string &entry : list)
-            if (entry == item)
-                return true;
-        return false;
-    }
-
     const QString m_jsonPath;
-    std::vector<std::shared_ptr<SimulatedCamera>> m_cameras;
+    SimulatedCameraSet m_cameras;
     capture::DeviceChangeSink *m_sink = nullptr;
     std::unique_ptr<QFileSystemWatcher> m_watcher;
     QTimer m_settle;

@@ -1,0 +1,57 @@
+#include <QtTest>
+
+#include "CameraDeviceManager.h"
+#include "CameraTestSupport.h"
+#include "ExternalLogger.h"
+
+class TestExternalLogger : public QObject {
+    Q_OBJECT
+
+private slots:
+    void linesAreStampedAndFlushed() {
+        FreshDataFolder data;
+        logToExternal("first");
+        ExternalLogger::instance()->write("second line");
+        // Readable at once, without closing the logger.
+        QCOMPARE(externalLogLines(), QStringList({"first", "second line"}));
+        QFile file(ExternalLogger::filePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} first\n")
+                    .match(QString::fromUtf8(file.readAll()))
+                    .hasMatch());
+    }
+
+    void rotatesKeepingOneOldFile() {
+        FreshDataFolder data;
+        const QString path = ExternalLogger::filePath();
+        const QString filler(1000, 'x');
+        for (int i = 0; i < 2500; ++i)
+            ExternalLogger::instance()->write(QString::number(i) + filler);
+        QVERIFY(QFileInfo(path).size() <= ExternalLogger::kMaxFileSize);
+        QVERIFY(QFileInfo(path + ".1").size() <= ExternalLogger::kMaxFileSize);
+        QVERIFY(QFileInfo(path + ".1").size() > ExternalLogger::kMaxFileSize - 2000);
+        QVERIFY(!QFileInfo::exists(path + ".2"));
+        // Nothing is lost between the two files: the old one ends where the current one begins.
+        QFile old(path + ".1");
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        const QList<QByteArray> oldLines = old.readAll().trimmed().split('\n');
+        const int lastOld = oldLines.last().mid(24).chopped(1000).toInt();
+        QCOMPARE(externalLogLines().value(0), QString::number(lastOld + 1) + filler);
+        QCOMPARE(externalLogLines().last(), QString::number(2499) + filler);
+    }
+
+    void unwritableFolderIsHarmless() {
+        FreshDataFolder data;
+        // The log's name is taken by a folder: messages are dropped, the caller goes on.
+        QVERIFY(QDir().mkpath(ExternalLogger::filePath()));
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < 1000; ++i)
+            logToExternal("dropped");
+        QVERIFY(QFileInfo(ExternalLogger::filePath()).isDir());
+        QVERIFY(timer.elapsed() < 2000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestExternalLogger)
+#include "tst_external_logger.moc"

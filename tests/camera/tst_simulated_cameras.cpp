@@ -1,0 +1,196 @@
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "CameraDeviceManager.h"
+#include "CameraTestSupport.h"
+#include "SimulatedBackend.h"
+#include "SimulatedCameraFile.h"
+#include "SimulatedCameraSet.h"
+#include "SimulatedDevice.h"
+
+namespace {
+// The interface part of `path` in upper case, as a notification names it.
+QString notified(const QString &path) {
+    return "@device:pnp:" + path.mid(QString("@device:pnp:").size()).toUpper();
+}
+}  // namespace
+
+class TestSimulatedCameras : public QObject {
+    Q_OBJECT
+
+private slots:
+    void documentedFormat() {
+        const QByteArray json = R"({ "cameras": [ {
+    "path": "@device:pnp:\\\\?\\usb#vid_1a2b&pid_3c4d&mi_00#6&2b1c7f0&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global",
+    "friendlyName": "Velt DocCam V4",
+    "bindFails": false,
+    "videoProcAmp":  { "0": { "min": -64, "max": 64, "step": 1, "default": 0, "caps": 2, "value": 0, "flags": 2 } },
+    "cameraControl": { "6": { "min": 0, "max": 1023, "step": 1, "default": 300, "caps": 3, "value": 300, "flags": 1 } },
+    "powerLine": { "value": 2, "flags": 0 }
+} ] })";
+        const SimulatedCameraLoad load = parseSimulatedCameras(json, "doc");
+        QVERIFY2(load.ok, qPrintable(load.error));
+        QCOMPARE(load.cameras.size(), size_t(1));
+        const SimulatedCamera &camera = load.cameras[0];
+        QCOMPARE(QString::fromStdString(camera.path), usbPath("1a2b", "3c4d", "2b1c7f0"));
+        QVERIFY(camera.videoProcAmp && camera.cameraControl && camera.powerLine);
+        const SimulatedControl &focus = camera.cameraControl->at(6);
+        QCOMPARE(QList<int>({focus.min, focus.max, focus.step, focus.defaultValue, focus.caps,
+                             focus.value, focus.flags}),
+                 QList<int>({0, 1023, 1, 300, 3, 300, 1}));
+        QCOMPARE(camera.videoProcAmp->at(0).min, -64);
+        QCOMPARE(camera.powerLine->value, 2);
+    }
+
+    void faultsNameTheirPlace_data() {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("syntax") << QByteArray("{ \"cameras\": [\n  { \"path\" \"x\" }\n] }")
+                                << "cams.json: not valid JSON at line 2, column 13:";
+        QTest::newRow("empty") << QByteArray() << "cams.json: not valid JSON at line 1, column 1:";
+        QTest::newRow("no camera list") << QByteArray("[]") << "cams.json: at top level:";
+        QTest::newRow("no path") << QByteArray("{\"cameras\": [{\"friendlyName\": \"a\"}]}")
+                                 << "cams.json: at cameras[0].path:";
+        QTest::newRow("misspelt key")
+            << QByteArray("{\"cameras\": [{\"path\": \"p\", \"friendlyname\": \"a\"}]}")
+            << "cams.json: at cameras[0]: unknown key \"friendlyname\"";
+        QTest::newRow("property id")
+            << QByteArray(
+                   "{\"cameras\": [{\"path\": \"p\"}, {\"path\": \"q\", \"videoProcAmp\": "
+                   "{\"x1\": {\"min\": 0, \"max\": 1}}}]}")
+            << "cams.json: at cameras[1].videoProcAmp.\"x1\":";
+        QTest::newRow("range upside down")
+            << QByteArray(
+                   "{\"cameras\": [{\"path\": \"p\", \"cameraControl\": {\"6\": {\"min\": 5, "
+                   "\"max\": 1}}}]}")
+            << "cams.json: at cameras[0].cameraControl.\"6\": \"min\" is greater than \"max\"";
+        QTest::newRow("fraction")
+            << QByteArray(
+                   "{\"cameras\": [{\"path\": \"p\", \"cameraControl\": {\"6\": {\"min\": 0, "
+                   "\"max\": 9, \"value\": 1.5}}}]}")
+            << "cams.json: at cameras[0].cameraControl.\"6\".value:";
+        QTest::newRow("too large")
+            << QByteArray(
+                   "{\"cameras\": [{\"path\": \"p\", \"cameraControl\": {\"6\": {\"min\": 0, "
+                   "\"max\": 4294967296}}}]}")
+            << "cams.json: at cameras[0].cameraControl.\"6\".max:";
+        QTest::newRow("failure code")
+            << QByteArray(
+                   "{\"cameras\": [{\"path\": \"p\", \"videoProcAmp\": {\"0\": {\"min\": 0, "
+                   "\"max\": 9, \"setFails\": \"E_FAIL\"}}}]}")
+            << "cams.json: at cameras[0].videoProcAmp.\"0\".setFails:";
+        QTest::newRow("power line switch")
+            << QByteArray("{\"cameras\": [{\"path\": \"p\", \"powerLine\": {\"getFails\": 1}}]}")
+            << "cams.json: at cameras[0].powerLine.getFails:";
+    }
+    void faultsNameTheirPlace() {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, error);
+        const SimulatedCameraLoad load = parseSimulatedCameras(json, "cams.json");
+        QVERIFY(!load.ok);
+        QVERIFY(load.cameras.empty());
+        QVERIFY2(load.error.startsWith(error), qPrintable(load.error));
+        QVERIFY(!load.error.contains('\n'));
+    }
+
+    void missingFile() {
+        const SimulatedCameraLoad load = loadSimulatedCameraFile("/nonexistent/cams.json");
+        QVERIFY(!load.ok);
+        QVERIFY2(load.error.startsWith("/nonexistent/cams.json: cannot be read"),
+                 qPrintable(load.error));
+    }
+
+    void replacingTheCameraSet() {
+        auto described = [](const QList<QByteArray> &cameras) {
+            const SimulatedCameraLoad load = parseSimulatedCameras(camerasJson(cameras), "t");
+            return load.cameras;
+        };
+        const QByteArray controls = "\"videoProcAmp\": {\"0\": {\"min\": 0, \"max\": 9}}";
+        const QByteArray a = cameraJson("A", "one", controls), b = cameraJson("B", "two");
+        SimulatedCameraSet set;
+        SimulatedCameraSet::Changes changes = set.replace(described({a, b, b}));
+        QCOMPARE(changes.arrived, std::vector<std::string>({"A", "B"}));
+        SimulatedDevice deviceA(set.cameras().at(0)), deviceB(set.cameras().at(1));
+        std::unique_ptr<capture::BoundDevice> bound;
+        std::unique_ptr<capture::ControlFamily> family;
+        QCOMPARE(deviceA.bind(bound), capture::kOk);
+        QCOMPARE(bound->queryVideoProcAmp(family), capture::kOk);
+        QCOMPARE(family->set(0, 7, 2), capture::kOk);
+
+        // Same description: nothing arrives or leaves and the value the program set stays.
+        changes = set.replace(described({a, b, b}));
+        QVERIFY(changes.arrived.empty() && changes.left.empty());
+        std::int32_t value = 0, flags = 0;
+        QCOMPARE(family->get(0, &value, &flags), capture::kOk);
+        QCOMPARE(value, 7);
+
+        // A redescribed camera stays plugged in with its new description; one that left fails
+        // like an unplugged device.
+        changes =
+            set.replace(described({cameraJson("A", "renamed", controls), cameraJson("C", "x")}));
+        QCOMPARE(changes.left, std::vector<std::string>({"B"}));
+        QCOMPARE(changes.arrived, std::vector<std::string>({"C"}));
+        std::string name;
+        QCOMPARE(deviceA.friendlyName(name), capture::kOk);
+        QCOMPARE(name, std::string("renamed"));
+        QCOMPARE(family->get(0, &value, &flags), capture::kOk);
+        QCOMPARE(value, 0);
+        QCOMPARE(deviceB.bind(bound), capture::kDeviceNotConnected);
+    }
+
+    void hotPlugFollowsTheFile() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("cameras.json");
+        const QString a = usbPath("1a2b", "3c4d", "a"), b = usbPath("1a2b", "1f05", "b"),
+                      c = usbPath("1a2b", "2b20", "c");
+        writeFileInPlace(file, camerasJson({cameraJson(a, "Velt DocCam V4")}));
+        CameraDeviceManager *m = CameraDeviceManager::instance();
+        m->setBackend(createSimulatedBackend(file));
+        QVERIFY(m->registerDeviceNotification(0));
+        QSignalSpy arrivals(m, &CameraDeviceManager::deviceArrival);
+        QSignalSpy removals(m, &CameraDeviceManager::deviceRemoval);
+        QCOMPARE(m->enumerateDevices(), 1);
+
+        // Rewritten in place.
+        writeFileInPlace(file, camerasJson({cameraJson(a, "Velt DocCam V4"),
+                                            cameraJson(b, "Velt WebCam W1080")}));
+        QTRY_COMPARE(arrivals.size(), 1);
+        QCOMPARE(arrivals.at(0).at(0).toString(), notified(b));
+        QCOMPARE(m->enumerateDevices(), 2);
+        m->selectByPath(notified(b));
+        QCOMPARE(m->currentIndex(), 1);
+
+        // Replaced by a rename: a leaves.
+        writeFileByRename(file, camerasJson({cameraJson(b, "Velt WebCam W1080")}));
+        QTRY_COMPARE(removals.size(), 1);
+        QCOMPARE(removals.at(0).at(0).toString(), notified(a));
+        QVERIFY(isVeltDevice(removals.at(0).at(0).toString()));
+        m->removeByPath(notified(a));
+        QCOMPARE(m->currentDevicePath(), b);
+
+        // A broken or vanished file is reported and changes nothing.
+        StandardErrorCapture errors;
+        writeFileByRename(file, "{ \"cameras\": [ ");
+        QTRY_VERIFY(errors.text().contains(file + ": not valid JSON at line 1"));
+        QFile::remove(file);
+        QTRY_VERIFY(errors.text().contains(file + ": cannot be read"));
+        QCOMPARE(errors.text().count('\n'), 2);
+        QCOMPARE(removals.size(), 1);
+
+        // The next good file is compared with the last good one.
+        writeFileByRename(
+            file, camerasJson({cameraJson(b, "Velt WebCam W1080"), cameraJson(c, "DocCam Mini")}));
+        QTRY_COMPARE(arrivals.size(), 2);
+        QCOMPARE(arrivals.at(1).at(0).toString(), notified(c));
+        QCOMPARE(removals.size(), 1);
+
+        // After unregistering nothing is delivered.
+        QVERIFY(m->unregisterDeviceNotification());
+        writeFileInPlace(file, camerasJson({cameraJson(c, "DocCam Mini")}));
+        QTRY_COMPARE(m->enumerateDevices(), 1);
+        QCOMPARE(removals.size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimulatedCameras)
+#include "tst_simulated_cameras.moc"
