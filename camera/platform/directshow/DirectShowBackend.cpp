@@ -6,6 +6,7 @@
 #include <dshow.h>
 
 #include <cstddef>
+#include <cstdint>
 
 #include "ComRef.h"
 #include "DeviceBroadcastRecord.h"
@@ -25,10 +26,12 @@ static_assert(offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_devicetype) ==
 static_assert(offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) == capture::kBroadcastNameOffset,
               "interface name offset");
 static_assert(sizeof(DEV_BROADCAST_HDR) == capture::kBroadcastHeaderSize, "header size");
-static_assert(WM_DEVICECHANGE == capture::kWmDeviceChange, "message id");
-static_assert(DBT_DEVICEARRIVAL == capture::kDbtDeviceArrival, "arrival");
-static_assert(DBT_DEVICEREMOVECOMPLETE == capture::kDbtDeviceRemoveComplete, "removal");
-static_assert(DBT_DEVTYP_DEVICEINTERFACE == capture::kDbtDevTypDeviceInterface, "device type");
+static_assert(std::uint32_t(WM_DEVICECHANGE) == capture::kWmDeviceChange, "message id");
+static_assert(std::uintptr_t(DBT_DEVICEARRIVAL) == capture::kDbtDeviceArrival, "arrival");
+static_assert(std::uintptr_t(DBT_DEVICEREMOVECOMPLETE) == capture::kDbtDeviceRemoveComplete,
+              "removal");
+static_assert(std::uint32_t(DBT_DEVTYP_DEVICEINTERFACE) == capture::kDbtDevTypDeviceInterface,
+              "device type");
 static_assert(CLSCTX_INPROC == 3, "in-process server or handler");
 
 class DirectShowBackend final : public capture::Backend {

@@ -57,25 +57,47 @@ private:
     ComRef<Interface> m_iface;
 };
 
-// Frees a CoTaskMemAlloc block on every way out.
-class TaskMemBuffer {
+// The two buffers of one kernel-streaming call as the interface takes them: a private copy of the
+// instance data (passed through a non-const pointer) and the property data in a block from the
+// COM task allocator, as the proxy expects, freed on every way out.
+class KsCallBuffers {
 public:
-    explicit TaskMemBuffer(std::uint32_t size)
-        : m_data(static_cast<unsigned char *>(CoTaskMemAlloc(size ? size : 1))) {
-        if (m_data)
-            std::memset(m_data, 0, size ? size : 1);
+    KsCallBuffers(const void *instance, std::uint32_t instanceLength, const void *data,
+                  std::uint32_t dataLength)
+        : m_dataLength(dataLength) {
+        if ((!instance && instanceLength) || (!data && dataLength)) {
+            m_status = E_POINTER;
+            return;
+        }
+        const auto *first = static_cast<const unsigned char *>(instance);
+        m_instance.assign(first, first + instanceLength);
+        if (dataLength) {
+            m_data = static_cast<unsigned char *>(CoTaskMemAlloc(dataLength));
+            if (!m_data) {
+                m_status = E_OUTOFMEMORY;
+                return;
+            }
+            std::memcpy(m_data, data, dataLength);
+        }
     }
-    TaskMemBuffer(const TaskMemBuffer &) = delete;
-    TaskMemBuffer &operator=(const TaskMemBuffer &) = delete;
-    ~TaskMemBuffer() { CoTaskMemFree(m_data); }
-    unsigned char *data() const { return m_data; }
+    KsCallBuffers(const KsCallBuffers &) = delete;
+    KsCallBuffers &operator=(const KsCallBuffers &) = delete;
+    ~KsCallBuffers() { CoTaskMemFree(m_data); }
+
+    HRESULT status() const { return m_status; }
+    void *instance() { return m_instance.empty() ? nullptr : m_instance.data(); }
+    DWORD instanceLength() const { return static_cast<DWORD>(m_instance.size()); }
+    void *data() const { return m_data; }
+    DWORD dataLength() const { return m_dataLength; }
 
 private:
-    unsigned char *m_data;
+    HRESULT m_status = S_OK;
+    std::vector<unsigned char> m_instance;
+    unsigned char *m_data = nullptr;
+    std::uint32_t m_dataLength;
 };
 
-// Kernel-streaming properties. The property data goes to the driver in a block from the COM task
-// allocator, as the proxy expects; the caller's buffer only receives what a successful read
+// Kernel-streaming properties. The caller's buffer only receives what a successful read
 // returned, never more than it holds.
 class KsProperties final : public capture::KsPropertySet {
 public:
@@ -86,23 +108,16 @@ public:
                         std::uint32_t dataLength, std::uint32_t *bytesReturned) override {
         if (bytesReturned)
             *bytesReturned = 0;
-        if (!validBuffers(instanceData, instanceLength, propertyData, dataLength))
-            return E_POINTER;
-        std::vector<unsigned char> instance = copyOf(instanceData, instanceLength);
-        TaskMemBuffer data(dataLength);
-        if (!data.data())
-            return E_OUTOFMEMORY;
-        if (dataLength)
-            std::memcpy(data.data(), propertyData, dataLength);
-
-        const GUID set = toWindowsGuid(propertySet);
+        KsCallBuffers buffers(instanceData, instanceLength, propertyData, dataLength);
+        if (buffers.status() != S_OK)
+            return buffers.status();
         DWORD returned = 0;
         const HRESULT hr =
-            m_iface->Get(set, id, instance.empty() ? nullptr : instance.data(), instanceLength,
-                         dataLength ? data.data() : nullptr, dataLength, &returned);
+            m_iface->Get(toWindowsGuid(propertySet), id, buffers.instance(),
+                         buffers.instanceLength(), buffers.data(), buffers.dataLength(), &returned);
         if (hr == S_OK) {
             if (dataLength)
-                std::memcpy(propertyData, data.data(), dataLength);
+                std::memcpy(propertyData, buffers.data(), dataLength);
             if (bytesReturned)
                 *bytesReturned = returned < dataLength ? returned : dataLength;
         }
@@ -112,33 +127,14 @@ public:
     capture::Result set(const capture::Guid &propertySet, std::uint32_t id,
                         const void *instanceData, std::uint32_t instanceLength,
                         const void *propertyData, std::uint32_t dataLength) override {
-        if (!validBuffers(instanceData, instanceLength, propertyData, dataLength))
-            return E_POINTER;
-        std::vector<unsigned char> instance = copyOf(instanceData, instanceLength);
-        TaskMemBuffer data(dataLength);
-        if (!data.data())
-            return E_OUTOFMEMORY;
-        if (dataLength)
-            std::memcpy(data.data(), propertyData, dataLength);
-
-        const GUID set = toWindowsGuid(propertySet);
-        return m_iface->Set(set, id, instance.empty() ? nullptr : instance.data(), instanceLength,
-                            dataLength ? data.data() : nullptr, dataLength);
+        KsCallBuffers buffers(instanceData, instanceLength, propertyData, dataLength);
+        if (buffers.status() != S_OK)
+            return buffers.status();
+        return m_iface->Set(toWindowsGuid(propertySet), id, buffers.instance(),
+                            buffers.instanceLength(), buffers.data(), buffers.dataLength());
     }
 
 private:
-    static bool validBuffers(const void *instance, std::uint32_t instanceLength, const void *data,
-                             std::uint32_t dataLength) {
-        return (instance || !instanceLength) && (data || !dataLength);
-    }
-
-    // The interface takes the instance data through a non-const pointer.
-    static std::vector<unsigned char> copyOf(const void *bytes, std::uint32_t length) {
-        const auto *begin = static_cast<const unsigned char *>(bytes);
-        return length ? std::vector<unsigned char>(begin, begin + length)
-                      : std::vector<unsigned char>();
-    }
-
     ComRef<IKsPropertySet> m_iface;
 };
 
