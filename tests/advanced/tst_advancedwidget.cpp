@@ -2,12 +2,17 @@
 // what a save stores, and that a profile dropped by the store is never read again.
 
 #include <QApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+#include <functional>
 #include <memory>
 
 #include "AdvancedWidget.h"
@@ -79,7 +84,8 @@ class TestAdvancedWidget : public QObject {
     }
 
     // A profile file of its own, filled by `fill`.
-    std::unique_ptr<CameraSetting> profile(const std::function<void(CameraSetting &)> &fill = {}) {
+    std::unique_ptr<CameraSetting> profile(
+        const std::function<void(CameraSetting &)> &fill = nullptr) {
         auto setting =
             std::make_unique<CameraSetting>(m_dir.filePath(QString("p%1.ini").arg(++m_profiles)));
         if (fill)
@@ -99,17 +105,21 @@ class TestAdvancedWidget : public QObject {
         g_log.clear();
     }
 
-    QString writeCameraFile(const QString &powerLine) {
+    // One document camera with focus only; `powerLine` empty means no property set interface.
+    QString writeCameraFile(const QJsonObject &powerLine) {
+        QJsonObject focus{{"min", 0},  {"max", 1023},  {"step", 1}, {"default", 300},
+                          {"caps", 3}, {"value", 300}, {"flags", 1}};
+        QJsonObject camera{{"path",
+                            "@device:pnp:\\\\?\\usb#vid_1a2b&pid_3c4d&mi_00#6&1&0&0000#"
+                            "{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global"},
+                           {"friendlyName", "Velt DocCam V4"},
+                           {"cameraControl", QJsonObject{{"6", focus}}}};
+        if (!powerLine.isEmpty())
+            camera.insert("powerLine", powerLine);
         const QString path = m_dir.filePath(QString("cams%1.json").arg(++m_profiles));
         QFile file(path);
         file.open(QIODevice::WriteOnly);
-        file.write(QString(R"({ "cameras": [ {
-  "path": "@device:pnp:\\\\?\\usb#vid_1a2b&pid_3c4d&mi_00#6&1&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global",
-  "friendlyName": "Velt DocCam V4",
-  "cameraControl": { "6": { "min": 0, "max": 1023, "step": 1, "default": 300, "caps": 3, "value": 300, "flags": 1 } }
-  %1 } ] })")
-                       .arg(powerLine)
-                       .toUtf8());
+        file.write(QJsonDocument(QJsonObject{{"cameras", QJsonArray{camera}}}).toJson());
         return path;
     }
 
@@ -292,15 +302,15 @@ private slots:
     }
 
     void powerLineButtonsFollowTheCameraInterface_data() {
-        QTest::addColumn<QString>("powerLine");
+        QTest::addColumn<QJsonObject>("powerLine");
         QTest::addColumn<bool>("enabled");
-        QTest::newRow("no property interface") << "" << true;
+        QTest::newRow("no property interface") << QJsonObject() << true;
         QTest::newRow("read refused")
-            << R"(, "powerLine": { "value": 1, "flags": 0, "getFails": true })" << false;
+            << QJsonObject{{"value", 1}, {"flags", 0}, {"getFails", true}} << false;
     }
 
     void powerLineButtonsFollowTheCameraInterface() {
-        QFETCH(QString, powerLine);
+        QFETCH(QJsonObject, powerLine);
         QFETCH(bool, enabled);
         auto before = profile([](CameraSetting &s) { s.setPowerLineFrequency(1, true); });
         apply(before.get());  // leaves rbtnPL50 checked from the previous camera
