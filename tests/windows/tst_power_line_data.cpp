@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "CaptureServices.h"
 #include "PowerLineData.h"
 
 // The 44-byte KSPROPERTY_VIDEOPROCAMP_S buffer of the power-line property: the driver reads the
@@ -38,15 +37,6 @@ private slots:
 
         data[24] = 0xFF, data[25] = 0xFF, data[26] = 0xFF, data[27] = 0xFF;
         QCOMPARE(capture::powerLineValue(data.data()), -1);
-    }
-
-    void propertyAddressing() {
-        QCOMPARE(capture::kPowerLinePropertyId, 13u);
-        QCOMPARE(capture::kPowerLineInstanceSize, 24u);
-        QCOMPARE(capture::kPowerLineDataSize, 44u);
-        const capture::Guid videoProcAmpSet = {
-            0xC6E13360, 0x30AC, 0x11D0, {0xA1, 0x8C, 0x00, 0xA0, 0xC9, 0x11, 0x89, 0x56}};
-        QVERIFY(capture::kPropSetVideoProcAmp == videoProcAmpSet);
     }
 };
 

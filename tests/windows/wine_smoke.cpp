@@ -73,11 +73,6 @@ void checkEnumeration(capture::Backend &backend) {
     check(r1 == capture::kFalse || r1 == capture::kOk, "enumeration answers without error", r1);
     check(r1 != capture::kFalse || first.empty(), "no device reported with an empty category");
     check(r1 == r2 && first.size() == second.size(), "enumerating twice gives the same answer");
-    for (const auto &device : first) {
-        std::string path;
-        check(device->displayName(path) == capture::kOk && path.rfind("@device:", 0) == 0,
-              "an enumerated device is named by its moniker display name");
-    }
 }
 
 void checkInvalidReferences() {
@@ -257,9 +252,6 @@ int main() {
     const HRESULT hr = CoInitialize(nullptr);
     check(SUCCEEDED(hr), "COM initialised", hr);
     const std::unique_ptr<capture::Backend> backend = createDirectShowBackend();
-    check(std::strcmp(backend->name(), "directshow") == 0, "backend named directshow");
-    check(backend->captureDeviceName("@device:pnp:\\\\?\\usb#x") == "@device:pnp:\\\\?\\usb#x",
-          "capture name is the display name");
     checkGuids();
     checkEnumeration(*backend);
     checkInvalidReferences();
