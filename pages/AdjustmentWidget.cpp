@@ -226,7 +226,11 @@ void AdjustmentWidget::onDeviceSelChanged(QString strDevKey) {
     for (QRadioButton *button :
          {ui->rbtnExposureAuto, ui->rbtnExposureManual, ui->rbtnWBAuto, ui->rbtnWBManual}) {
         const QSignalBlocker blocker(button);
+        // A checked auto-exclusive radio button refuses to be unchecked on its own.
+        const bool exclusive = button->autoExclusive();
+        button->setAutoExclusive(false);
         button->setChecked(false);
+        button->setAutoExclusive(exclusive);
     }
 }
 
