@@ -263,16 +263,6 @@ bool EmulatedUvcDriver::isInactive(const EmulatedControl &control) const {
     return master != m_controls.end() && master->second.value != control.masterManual;
 }
 
-void EmulatedUvcDriver::clientConnected() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    ++m_openClients;
-}
-
-void EmulatedUvcDriver::clientVanished() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    --m_openClients;
-}
-
 void EmulatedUvcDriver::unplug() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_unplugged = true;
@@ -312,9 +302,4 @@ void EmulatedUvcDriver::clearWrites() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_accepted.clear();
     m_refused.clear();
-}
-
-int EmulatedUvcDriver::openClients() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_openClients;
 }

@@ -48,8 +48,6 @@ public:
 
     // Answers one ioctl; returns true when handled (the client is completed).
     bool handle(_UMockdevIoctlClient *client, NodeKind node);
-    void clientConnected();
-    void clientVanished();
 
     void unplug();
     // The next ioctl `request` about control `cid` (0: any) fails with `error`.
@@ -61,7 +59,6 @@ public:
     std::vector<Write> acceptedWrites() const;
     std::vector<Write> refusedWrites() const;
     void clearWrites();
-    int openClients() const;
 
 private:
     int queryCap(void *arg, NodeKind node);
@@ -80,5 +77,4 @@ private:
     std::vector<Write> m_accepted;
     std::vector<Write> m_refused;
     bool m_unplugged = false;
-    int m_openClients = 0;
 };

@@ -17,14 +17,6 @@ gboolean onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer data
     return binding->driver->handle(client, binding->kind);
 }
 
-void onConnected(UMockdevIoctlBase *, UMockdevIoctlClient *, gpointer data) {
-    static_cast<HandlerBinding *>(data)->driver->clientConnected();
-}
-
-void onVanished(UMockdevIoctlBase *, UMockdevIoctlClient *, gpointer data) {
-    static_cast<HandlerBinding *>(data)->driver->clientVanished();
-}
-
 void deleteBinding(gpointer data, GClosure *) {
     delete static_cast<HandlerBinding *>(data);
 }
@@ -57,11 +49,15 @@ std::shared_ptr<EmulatedUvcDriver> UvcTestbed::plug(const EmulatedCameraSpec &sp
     Plugged camera;
     camera.driver = std::make_shared<EmulatedUvcDriver>(spec.card, spec.controls);
     const std::string vendor = hex(spec.vendorId, 4), product = hex(spec.productId, 4);
-    const char *productAttribute = spec.product.empty() ? nullptr : "product";
-    camera.usbSyspath = taken(umockdev_testbed_add_device(
-        m_testbed, "usb", spec.usbName.c_str(), nullptr, "idVendor", vendor.c_str(), "idProduct",
-        product.c_str(), "busnum", "1", "devnum", "7", productAttribute, spec.product.c_str(),
-        nullptr, "DEVTYPE", "usb_device", nullptr));
+    std::vector<const char *> attributes = {
+        "idVendor", vendor.c_str(), "idProduct", product.c_str(), "busnum", "1", "devnum", "7"};
+    if (!spec.product.empty())
+        attributes.insert(attributes.end(), {"product", spec.product.c_str()});
+    attributes.push_back(nullptr);
+    const char *properties[] = {"DEVTYPE", "usb_device", nullptr};
+    camera.usbSyspath = taken(umockdev_testbed_add_devicev(
+        m_testbed, "usb", spec.usbName.c_str(), nullptr, const_cast<gchar **>(attributes.data()),
+        const_cast<gchar **>(properties)));
     const std::string interfaceName = spec.usbName + ":1." + std::to_string(spec.interfaceNumber);
     const std::string interfaceNumber = hex(spec.interfaceNumber, 2);
     camera.interfaceSyspath = taken(umockdev_testbed_add_device(
@@ -106,8 +102,6 @@ void UvcTestbed::attachDriver(const std::string &devnode, std::shared_ptr<Emulat
     auto *binding = new HandlerBinding{std::move(driver), kind};
     g_signal_connect_data(handler, "handle-ioctl", G_CALLBACK(onIoctl), binding, deleteBinding,
                           GConnectFlags(0));
-    g_signal_connect(handler, "client-connected", G_CALLBACK(onConnected), binding);
-    g_signal_connect(handler, "client-vanished", G_CALLBACK(onVanished), binding);
     if (umockdev_testbed_attach_ioctl(m_testbed, devnode.c_str(), handler, nullptr))
         m_attached.push_back(devnode);
     g_object_unref(handler);
@@ -124,6 +118,10 @@ void UvcTestbed::unplug(const std::string &usbName) {
         umockdev_testbed_uevent(m_testbed, node.c_str(), "remove");
     umockdev_testbed_uevent(m_testbed, camera.interfaceSyspath.c_str(), "remove");
     umockdev_testbed_uevent(m_testbed, camera.usbSyspath.c_str(), "remove");
+    // One by one: removing a parent leaves its children's /sys/class and /sys/bus links behind.
+    for (const std::string &node : camera.nodeSyspaths)
+        umockdev_testbed_remove_device(m_testbed, node.c_str());
+    umockdev_testbed_remove_device(m_testbed, camera.interfaceSyspath.c_str());
     umockdev_testbed_remove_device(m_testbed, camera.usbSyspath.c_str());
     m_plugged.erase(it);
 }

@@ -1,6 +1,7 @@
 #include "VideoNode.h"
 
 #include <strings.h>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -98,7 +99,10 @@ UdevDeviceHandle findNodeForPath(udev *context, const std::string &path) {
     const std::string::size_type slash = path.rfind('\\');
     if (!context || slash == std::string::npos || slash + 1 >= path.size())
         return nullptr;
-    const std::string kernelName = path.substr(slash + 1);
+    // Node names are lower case; a path from elsewhere may not be.
+    std::string kernelName = path.substr(slash + 1);
+    for (char &ch : kernelName)
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     if (kernelName.find('/') != std::string::npos)
         return nullptr;
     UdevDeviceHandle node(
