@@ -62,7 +62,7 @@ ICONS = {
     "exposure": """
   <rect x="3" y="3" width="18" height="18" rx="2"/>
   <path d="M21 3L3 21"/>
-  <path d="M6 8.5h5M8.5 6v5M13 16.5h5"/>""",
+  <path d="M5.5 8h5M8 5.5v5M13.5 16h5"/>""",
     # Camera controls
     "focus": """
   <path d="M3 8V4a1 1 0 0 1 1-1h4M16 3h4a1 1 0 0 1 1 1v4M21 16v4a1 1 0 0 1-1 1h-4M8 21H4a1 1 0 0 1-1-1v-4"/>
