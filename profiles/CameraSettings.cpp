@@ -23,6 +23,18 @@ QString profileCountKey(const QString &deviceKey) {
     return deviceKey + QStringLiteral("/ProfileCount");
 }
 
+// A writer killed between creating its lock file and filling it in leaves an empty one behind,
+// which makes the next write wait 30 seconds before the lock counts as stale. Only one copy of
+// the program runs, so an empty lock found here has no owner.
+void removeAbandonedLocks(const QString &folder) {
+    const QFileInfoList locks = QDir(folder).entryInfoList(
+        {QStringLiteral("*.ini.lock"), QStringLiteral("*.ini.lock.rmlock")},
+        QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QFileInfo &lock : locks)
+        if (lock.size() == 0)
+            QFile::remove(lock.absoluteFilePath());
+}
+
 }  // namespace
 
 CameraSettings *CameraSettings::instance() {
@@ -30,7 +42,11 @@ CameraSettings *CameraSettings::instance() {
     return store;
 }
 
-CameraSettings::CameraSettings() : QSettings(settingsFilePath(), QSettings::IniFormat) {}
+CameraSettings::CameraSettings() : QSettings(settingsFilePath(), QSettings::IniFormat) {
+    // Lets queued connections and signal spies carry the records.
+    qRegisterMetaType<QList<CameraSetting *>>("QList<CameraSetting*>");
+    removeAbandonedLocks(QFileInfo(fileName()).absolutePath());
+}
 
 CameraSettings::~CameraSettings() {
     QList<CameraSetting *> all = m_records.values() + m_orphans;
@@ -92,6 +108,7 @@ QList<QFileInfo> CameraSettings::profileFiles(const QString &vid, const QString 
     qDebug() << "config path:" << path;
     if (!QDir(path).exists())
         QDir().mkpath(path);
+    removeAbandonedLocks(path);
     return QDir(path).entryInfoList({QStringLiteral("*.ini")},
                                     QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot,
                                     QDir::Name);

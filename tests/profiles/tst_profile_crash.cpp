@@ -1,0 +1,100 @@
+// A process that keeps saving profiles is killed with SIGKILL at random moments; afterwards
+// every file must parse and hold one whole generation, never a mix and never less than before.
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "ProfileGeneration.h"
+#include "ProfileTestFiles.h"
+
+namespace {
+
+// Kills do not depend on the file system; a memory one keeps the fifty runs quick.
+QString scratchTemplate() {
+    const QFileInfo shm("/dev/shm");
+    if (shm.isDir() && shm.isWritable())
+        return "/dev/shm/tst_profile_crash-XXXXXX";
+    return QDir::tempPath() + "/tst_profile_crash-XXXXXX";
+}
+
+}  // namespace
+
+class TestProfileCrash : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir{scratchTemplate()};
+    QString m_root;
+    QHash<QString, long> m_generations;  // per profile file, as last seen
+
+    // Checks the files left behind; returns false with a message on the first bad one.
+    bool filesAreWhole(QString *why) {
+        QSettings index(m_root + "/settings.ini", QSettings::IniFormat);
+        bool ok = false;
+        const int count = index.value("5a5a__0001/ProfileCount").toString().toInt(&ok);
+        if (index.status() != QSettings::NoError || !ok)
+            return *why = "index unreadable:\n" + readFile(index.fileName()), false;
+        const QFileInfoList files =
+            QDir(m_root + "/5a5a__0001").entryInfoList({"*.ini"}, QDir::Files, QDir::Name);
+        for (const QFileInfo &info : files) {
+            const QString path = info.absoluteFilePath();
+            const QSettings file(path, QSettings::IniFormat);
+            const long g = generationOf(file);
+            if (file.status() != QSettings::NoError || g < 0 || file.value("vid") != "5a5a" ||
+                file.value("pid") != "0001" || file.value("profilename").toString().isEmpty())
+                return *why = "torn file " + path + ":\n" + readFile(path), false;
+            if (g < m_generations.value(path))
+                return *why = QString("%1 went back from %2 to %3")
+                                  .arg(path)
+                                  .arg(m_generations.value(path))
+                                  .arg(g),
+                       false;
+            if (info.fileName().section('_', 0, 0).toInt() > count)
+                return *why = QString("%1 is beyond ProfileCount %2").arg(path).arg(count), false;
+            m_generations[path] = g;
+        }
+        return true;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        qputenv("XDG_DATA_HOME", m_dir.filePath("share").toUtf8());
+        // The child is another executable, so its data folder carries its name.
+        m_root = m_dir.filePath("share/profile_save_loop");
+    }
+
+    void killedWhileSaving() {
+        const quint32 seed = QRandomGenerator::global()->generate();
+        qInfo("seed %u", seed);
+        QRandomGenerator random(seed);
+        for (int run = 0; run < 50; ++run) {
+            const long first = long(run + 1) * 1000000;
+            const long killAfter = first + random.bounded(1, 16);
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            long saved = 0;
+            connect(&child, &QProcess::readyReadStandardOutput, [&] {
+                while (child.canReadLine())
+                    saved = child.readLine().trimmed().toLong();
+                if (saved >= killAfter)
+                    child.kill();  // SIGKILL, from within whatever the child is doing
+            });
+            child.start(PROFILE_SAVE_LOOP, {QString::number(first)});
+            QVERIFY2(child.waitForStarted(), qPrintable(child.errorString()));
+            // A run takes well under a second; a lock left empty by the previous kill would stall
+            // it.
+            QTRY_VERIFY_WITH_TIMEOUT(child.state() == QProcess::NotRunning, 20000);
+            QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+            QVERIFY2(saved >= killAfter, "the child stopped saving on its own");
+            QString why;
+            QVERIFY2(filesAreWhole(&why), qPrintable(QString("run %1: %2").arg(run).arg(why)));
+            // What the child reported as saved is on disk.
+            QVERIFY(*std::max_element(m_generations.begin(), m_generations.end()) >= saved);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProfileCrash)
+#include "tst_profile_crash.moc"

@@ -1,0 +1,245 @@
+// The profile store on a fresh account whose data path has never existed (and holds a "%2"):
+// file naming and counting, the index file, record lifetime, and files it did not write itself.
+
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "CameraSetting.h"
+#include "CameraSettings.h"
+#include "ProfileTestFiles.h"
+
+namespace {
+
+QStringList g_debugLines;
+
+void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &message) {
+    if (type == QtDebugMsg)
+        g_debugLines << message;
+}
+
+CameraSettings *store() {
+    return CameraSettings::instance();
+}
+
+QStringList names(const QList<CameraSetting *> &records) {
+    QStringList result;
+    for (CameraSetting *r : records)
+        result << r->profileName();
+    return result;
+}
+
+QStringList fileNames(const QString &vid, const QString &pid) {
+    return QDir(CameraSettings::profileDirPath(vid, pid)).entryList(QDir::Files, QDir::Name);
+}
+
+QString counterOf(const QString &path) {
+    return QFileInfo(path).fileName().section('_', 0, 0);
+}
+
+}  // namespace
+
+class TestProfileStore : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_root;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        qputenv("XDG_DATA_HOME", m_dir.filePath("fresh %2 home/.local/share").toUtf8());
+        m_root = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+        QVERIFY(!QDir(m_root).exists());
+    }
+
+    void freshAccountKeepsTheFirstProfile() {
+        QVERIFY(store()->loadProfiles("1a2b", "3c4d").isEmpty());
+        CameraSetting *base = store()->findOrCreateProfile("1a2b", "3c4d", "Standard Profile");
+        const QString dir = m_root + "/1a2b__3c4d/";
+        QVERIFY(base->filePath().startsWith(dir));
+        QVERIFY(QRegularExpression("^001_\\{[0-9a-f]{8}(-[0-9a-f]{4}){3}-[0-9a-f]{12}\\}\\.ini$")
+                    .match(base->filePath().mid(dir.size()))
+                    .hasMatch());
+        QCOMPARE(readFile(base->filePath()),
+                 QByteArray("[General]\npid=3c4d\nprofilename=Standard Profile\nvid=1a2b\n"));
+        QVERIFY(readFile(m_root + "/settings.ini").contains("[1a2b__3c4d]\nProfileCount=1\n"));
+        QCOMPARE(store()->activeProfile("1a2b", "3c4d"), base);
+        QCOMPARE(fileNames("1a2b", "3c4d").size(), 1);
+    }
+
+    void deviceKeys() {
+        QCOMPARE(CameraSettings::deviceKey("XXXX", "XXXX"), QString("XXXX__XXXX"));
+        QCOMPARE(CameraSettings::profileKey("1a2b", "3c4d", "50%1 %2"),
+                 QString("1a2b__3c4d__50%1 %2"));
+        const QList<QPair<QString, QStringList>> splits = {{"1a2b__3c4d", {"1a2b", "3c4d"}},
+                                                           {"1a2b____3c4d", {"1a2b", "3c4d"}},
+                                                           {"1a2b", {"", ""}},
+                                                           {"a__b__c", {"", ""}}};
+        for (const auto &split : splits) {
+            QString vid = "stale", pid = "stale";
+            CameraSettings::splitDeviceKey(split.first, vid, pid);
+            QCOMPARE(QStringList({vid, pid}), split.second);
+        }
+    }
+
+    void counterOfNewFiles_data() {
+        QTest::addColumn<QString>("pid");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("next");
+        QTest::newRow("absent") << "c001" << QVariant() << "001";
+        QTest::newRow("41") << "c002" << QVariant("41") << "042";
+        QTest::newRow("past 999") << "c003" << QVariant("999") << "1000";
+        QTest::newRow("not a number") << "c004" << QVariant("abc") << "001";
+        QTest::newRow("negative") << "c005" << QVariant("-5") << "001";
+    }
+
+    void counterOfNewFiles() {
+        QFETCH(QString, pid);
+        QFETCH(QVariant, stored);
+        QFETCH(QString, next);
+        if (stored.isValid())
+            store()->setValue("c0c0__" + pid + "/ProfileCount", stored);
+        store()->loadProfiles("c0c0", pid);
+        const QString path = store()->findOrCreateProfile("c0c0", pid, "P")->filePath();
+        QCOMPARE(counterOf(path), next);
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(store()->value("c0c0__" + pid + "/ProfileCount").toInt(), next.toInt());
+    }
+
+    void removeDeletesForGoodAndNeverReusesNumbers() {
+        for (const char *name : {"One", "Two", "Three"})
+            store()->findOrCreateProfile("dd01", "dd01", name);
+        store()->loadProfiles("dd01", "dd01");
+        const QString two = store()->findOrCreateProfile("dd01", "dd01", "Two")->filePath();
+        QSignalSpy spy(store(), &CameraSettings::recordsAboutToBeDeleted);
+        g_debugLines.clear();
+        qInstallMessageHandler(captureDebug);
+        // The load left unwritten changes in every record; removal must not write them back.
+        QVERIFY(store()->removeProfile("dd01", "dd01", "Two"));
+        qInstallMessageHandler(nullptr);
+        QVERIFY(!store()->removeProfile("dd01", "dd01", "Two"));
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).value<QList<CameraSetting *>>().size(), 1);
+        QVERIFY(g_debugLines.contains(QString("remove config file: \"%1\"").arg(two)));
+        store()->loadProfiles("dd02", "dd02");  // deletes every record of dd01
+        QCoreApplication::processEvents();
+        QVERIFY(!QFile::exists(two));
+        QCOMPARE(counterOf(store()->findOrCreateProfile("dd01", "dd01", "Four")->filePath()),
+                 QString("004"));
+        QCOMPARE(names(store()->loadProfiles("dd01", "dd01")),
+                 QStringList({"Four", "One", "Three"}));
+    }
+
+    void activeProfileEntry() {
+        store()->setActiveProfile("ee01", "ee01", "Default");
+        QCOMPARE(store()->activeProfileName("ee01", "ee01"), QString("Standard Profile"));
+        QVERIFY(readFile(m_root + "/settings.ini").contains("ActiveProfile=Standard Profile"));
+        store()->setActiveProfile("ee01", "ee01", "Office");
+        QCOMPARE(store()->activeProfileName("ee01", "ee01"), QString("Office"));
+        QCOMPARE(store()->activeProfileName("ee02", "ee02"), QString("Standard Profile"));
+
+        // An empty entry must not make every camera selection add one more file.
+        store()->setActiveProfile("ee01", "ee01", "");
+        QCOMPARE(store()->activeProfileName("ee01", "ee01"), QString());
+        for (int selection = 0; selection < 3; ++selection) {
+            store()->loadProfiles("ee01", "ee01");
+            store()->findOrCreateProfile("ee01", "ee01", "Standard Profile");
+            QCOMPARE(store()->activeProfile("ee01", "ee01")->profileName(),
+                     QString("Standard Profile"));
+        }
+        QCOMPARE(fileNames("ee01", "ee01").size(), 1);
+    }
+
+    void loadOrderAndOtherModels() {
+        store()->loadProfiles("aaaa", "0001");
+        store()->findOrCreateProfile("aaaa", "0001", "alpha");
+        store()->findOrCreateProfile("aaaa", "0001", "Zeta");
+        store()->loadProfiles("bbbb", "0002");
+        CameraSetting *night = store()->findOrCreateProfile("bbbb", "0002", "Night");
+
+        QStringList announced;
+        auto connection = connect(store(), &CameraSettings::recordsAboutToBeDeleted, this,
+                                  [&](const QList<CameraSetting *> &records) {
+                                      announced << names(records);  // still alive here
+                                  });
+        const QList<CameraSetting *> a = store()->loadProfiles("aaaa", "0001");
+        disconnect(connection);
+        QCOMPARE(names(a), QStringList({"Zeta", "alpha"}));
+        QCOMPARE(announced, QStringList({"Night"}));
+
+        // Not loaded again, so B's profile is made anew under a new number.
+        CameraSetting *again = store()->findOrCreateProfile("bbbb", "0002", "Night");
+        QCOMPARE(counterOf(again->filePath()), QString("002"));
+        Q_UNUSED(night);
+    }
+
+    void reloadAndRename() {
+        store()->loadProfiles("ff01", "ff01");
+        CameraSetting *day = store()->findOrCreateProfile("ff01", "ff01", "Day");
+        CameraSetting *night = store()->findOrCreateProfile("ff01", "ff01", "Night");
+        QCOMPARE(store()->reloadActiveProfile("ff01", "ff01"), nullptr);  // Standard not loaded
+        store()->setActiveProfile("ff01", "ff01", "Day");
+        const QString dayPath = day->filePath();
+        QVERIFY(writeFile(dayPath, "[General]\nprofilename=Day\n[VideoProcAmp]\nbrightness=33\n"));
+        QSignalSpy spy(store(), &CameraSettings::recordsAboutToBeDeleted);
+        CameraSetting *fresh = store()->reloadActiveProfile("ff01", "ff01");
+        QVERIFY(fresh);
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(fresh->brightness(), 33L);
+        QCOMPARE(fresh->filePath(), dayPath);
+
+        // Renaming Night to Day replaces the record that held the name; that one is announced
+        // and its pending change still reaches its file.
+        fresh->setGain(9, true);
+        store()->renameProfile("ff01", "ff01", "Night", "Day");
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(store()->findOrCreateProfile("ff01", "ff01", "Day"), night);
+        QVERIFY(readFile(dayPath).contains("gain="));
+        store()->loadProfiles("ff02", "ff02");
+        QVERIFY(readFile(night->filePath()).contains("profilename=Day"));
+    }
+
+    void filesNotWrittenByTheStore() {
+        const QString dir = CameraSettings::profileDirPath("9999", "9999");
+        QVERIFY(QDir().mkpath(dir + "/003_{c}.ini"));  // a folder named like a profile
+        QByteArray garbage(4096, '\0');
+        for (int i = 0; i < garbage.size(); ++i)
+            garbage[i] = char((i * 7919 + 13) % 256);
+        const QByteArray big =
+            "[General]\nprofilename=Big\n[X]\n" + QByteArray(10 * 1024 * 1024, 'x') + "=1\n";
+        const QByteArray duplicate = "[General]\nprofilename=Office\n[VideoProcAmp]\nhue=2\n";
+        QVERIFY(writeFile(dir + "/001_{a}.ini", ""));
+        QVERIFY(writeFile(dir + "/002_{b}.ini", garbage));
+        QVERIFY(writeFile(dir + "/004_{d}.ini", big));
+        QVERIFY(writeFile(dir + "/005_{e}.ini", "[General]\nprofilename=Office\n"));
+        QVERIFY(writeFile(dir + "/006_{f}.ini", duplicate));
+        QVERIFY(writeFile(dir + "/007_{g}.ini", "profilename=\"  a__b/%1 \\xe9  \"\n"));
+
+        const QList<CameraSetting *> records = store()->loadProfiles("9999", "9999");
+        const QStringList loaded = names(records);
+        QCOMPARE(loaded.count("Office"), 1);
+        QVERIFY(loaded.contains("Big"));
+        QVERIFY(loaded.contains(QString::fromUtf8("  a__b/%1 \u00e9  ")));
+        QVERIFY(store()
+                    ->findOrCreateProfile("9999", "9999", "Office")
+                    ->filePath()
+                    .endsWith("005_{e}.ini"));
+        store()->loadProfiles("9998", "9998");  // writes and drops every record of 9999
+        QCOMPARE(readFile(dir + "/006_{f}.ini"), duplicate);
+        QVERIFY(QFileInfo(dir + "/003_{c}.ini").isDir());
+        QVERIFY(readFile(dir + "/004_{d}.ini").size() > big.size() - 100);
+
+        // Garbage in the index file: the counter starts again and the file is readable after.
+        QVERIFY(writeFile(m_root + "/settings.ini", garbage));
+        store()->sync();
+        store()->newProfileFilePath("9999", "9999");
+        QSettings index(m_root + "/settings.ini", QSettings::IniFormat);
+        QCOMPARE(index.status(), QSettings::NoError);
+        QVERIFY(index.value("9999__9999/ProfileCount").toInt() >= 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProfileStore)
+#include "tst_profile_store.moc"
