@@ -4,9 +4,8 @@
 #include <QMessageBox>
 #include <QString>
 
+#include "CameraSetting.h"
 #include "SettingWidget.h"
-
-class CameraSetting;
 
 namespace Ui {
 class UserProfileWidget;

@@ -1,9 +1,9 @@
 #include "ModalScript.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 
 ModalScript::ModalScript() {

@@ -80,8 +80,9 @@ long cameraBrightness() {
 QSettings indexFile() {
     return QSettings(CameraSettings::settingsFilePath(), QSettings::IniFormat);
 }
+// An absent entry means the base profile.
 QString activeOnDisk(const QString &key) {
-    return indexFile().value(key + "/ActiveProfile").toString();
+    return indexFile().value(key + "/ActiveProfile", "Standard Profile").toString();
 }
 
 // Profile name -> file path, read afresh from the model's folder.
