@@ -3,6 +3,8 @@
 
 #include <QDebug>
 #include <QElapsedTimer>
+#include <algorithm>
+#include <limits>
 #include <vector>
 
 #include "CameraDeviceManager.h"
@@ -47,6 +49,14 @@ const ControlFamilyAccess kCameraControl = {
 
 QString elapsedText(const QElapsedTimer &timer) {
     return QStringLiteral("%1(ms)").arg(timer.elapsed());
+}
+
+// Where long is wider than the camera's 32-bit values (a profile file can hold anything), a value
+// beyond them is pinned to the nearest end instead of wrapping around to an unrelated value the
+// camera would accept.
+std::int32_t cameraValue(long value) {
+    return static_cast<std::int32_t>(std::clamp<long>(
+        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 QString failureCode(capture::Result result) {
@@ -104,7 +114,7 @@ void writeControl(const std::shared_ptr<capture::Device> &device, const ControlF
     std::unique_ptr<capture::BoundDevice> bound;
     if (std::unique_ptr<capture::ControlFamily> family = openFamily(device, access, bound)) {
         const std::int32_t flags = automatic ? capture::kFlagAuto : access.manualFlags;
-        const capture::Result result = family->set(id, static_cast<std::int32_t>(value), flags);
+        const capture::Result result = family->set(id, cameraValue(value), flags);
         if (result != capture::kOk) {
             logToExternal(QLatin1String(access.failedExternal));
             qDebug() << access.failedDebug << value << ", property type:" << id
@@ -178,7 +188,7 @@ bool CameraDeviceManager::setPowerLineFrequency(long value) {
         return false;
     const std::vector<unsigned char> instance(capture::kPowerLineInstanceSize, 0);
     std::vector<unsigned char> data(capture::kPowerLineDataSize, 0);
-    capture::setPowerLineValue(data.data(), static_cast<std::int32_t>(value));
+    capture::setPowerLineValue(data.data(), cameraValue(value));
     const bool accepted =
         properties->set(capture::kPropSetVideoProcAmp, capture::kPowerLinePropertyId,
                         instance.data(), capture::kPowerLineInstanceSize, data.data(),

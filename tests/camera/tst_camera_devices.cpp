@@ -8,6 +8,7 @@
 class TestCameraDevices : public QObject {
     Q_OBJECT
 
+    FreshDataFolder m_data;
     QTemporaryDir m_dir;
     CameraDeviceManager *m = CameraDeviceManager::instance();
 

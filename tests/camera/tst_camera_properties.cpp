@@ -252,6 +252,19 @@ private slots:
         QCOMPARE(read(imageFamily, id).value, valueBefore);
     }
 
+    void valuesBeyond32BitsAreNotWrapped() {
+        if (sizeof(long) <= 4)
+            QSKIP("long is the camera's own width here");
+        const long wrapsToFive = (1L << 32) + 5;
+        DebugLines debug;
+        m->setGain(wrapsToFive);
+        QVERIFY(read(true, VideoProcAmp_Gain).value != 5);
+        QCOMPARE(debug.lines().value(0),
+                 QString("failed to set VPA value: %1 , property type: 9 \"0x80070057\"")
+                     .arg(wrapsToFive));
+        QVERIFY(!m->setPowerLineFrequency((1L << 32) + 1));
+    }
+
     void writesWithoutDeviceOnlyLog() {
         m->clearDevices();
         const int before = logLineCount();
