@@ -1,0 +1,64 @@
+#include <QFontDatabase>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "AppGlobals.h"
+#include "ApplicationFont.h"
+
+class TestAppState : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Pages rely on the notification to refresh their buttons even when the flag is unchanged,
+    // and on silent updates while they clear the flag themselves.
+    void setModifiedNotifiesOnlyWhenAsked() {
+        AppGlobals *globals = AppGlobals::instance();
+        QCOMPARE(AppGlobals::instance(), globals);
+        QCOMPARE(globals->parent(), nullptr);
+        QVERIFY(!globals->isModified());
+        QSignalSpy spy(globals, &AppGlobals::modifyStateChanged);
+
+        globals->setModified(true, true);
+        globals->setModified(true, true);
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(spy.at(1).at(0).toBool(), true);
+        QVERIFY(globals->isModified());
+
+        globals->setModified(false, false);
+        QCOMPARE(spy.count(), 2);
+        QVERIFY(!globals->isModified());
+
+        globals->setModified(false, true);
+        QCOMPARE(spy.count(), 3);
+        QCOMPARE(spy.at(2).at(0).toBool(), false);
+    }
+
+    // Before any load: the font state is process-wide and only ever set.
+    void fontBeforeLoadingIsTheFallbackFamily() {
+        const QFont font = applicationFont();
+        QCOMPARE(font.family(), QString("Arial Unicode MS"));
+        QCOMPARE(font.weight(), int(QFont::Normal));
+        QVERIFY(!font.italic());
+    }
+
+    void missingFontFileFallsBackAtMediumWeight() {
+        loadApplicationFont(QDir::temp().filePath("no-such-dir/Poppins-Regular.otf"));
+        QCOMPARE(applicationFont().family(), QString("Arial Unicode MS"));
+        QCOMPARE(applicationFont().weight(), 57);
+    }
+
+    void loadedFontGivesItsFamilyAndCallersGetCopies() {
+        const QString file = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+        if (!QFile::exists(file))
+            QSKIP("needs fonts-dejavu-core");
+        loadApplicationFont(file);
+        QFont font = applicationFont();
+        QCOMPARE(font.family(), QString("DejaVu Sans"));
+        QCOMPARE(font.weight(), 57);
+        font.setPointSize(31);
+        QVERIFY(applicationFont().pointSize() != 31);
+    }
+};
+
+QTEST_MAIN(TestAppState)
+#include "tst_appstate.moc"

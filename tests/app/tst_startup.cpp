@@ -1,0 +1,226 @@
+// Runs the real program as child processes on a private X server and checks what a user and a
+// second start see: the echoed arguments, the hidden start, the single running copy.
+#include <QDirIterator>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+const int kWaitMs = 15000;
+const QString kBinary = QStringLiteral(TINTWELL_BINARY);
+}  // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+private:
+    QProcess m_xServer;
+    QString m_display;
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::vector<std::unique_ptr<QProcess>> m_copies;
+
+    QProcessEnvironment environment(bool onScreen) const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", onScreen ? "xcb" : "offscreen");
+        env.insert("DISPLAY", m_display);
+        env.insert("XDG_RUNTIME_DIR", m_home->path());
+        env.insert("XDG_DATA_HOME", m_home->filePath("data"));
+        env.insert("XDG_CONFIG_HOME", m_home->filePath("config"));
+        return env;
+    }
+
+    QProcess *launch(const QString &program, const QStringList &args,
+                     const QProcessEnvironment &env) {
+        m_copies.push_back(std::make_unique<QProcess>());
+        QProcess *copy = m_copies.back().get();
+        copy->setProcessEnvironment(env);
+        copy->start(program, args);
+        return copy;
+    }
+    QProcess *start(const QStringList &args, const QProcessEnvironment &env) {
+        return launch(kBinary, args, env);
+    }
+    QProcess *start(const QStringList &args = {}) { return start(args, environment(true)); }
+
+    // Started, echoed its arguments and kept running. Leaves the output unread, because
+    // QTRY_* evaluates its condition once more after it has passed.
+    static bool isRunningCopy(QProcess *copy) {
+        return copy->state() == QProcess::Running && copy->bytesAvailable() > 0;
+    }
+
+    // Asks the X server whether the process has a mapped window, the way a user would see it.
+    bool hasVisibleWindow(QProcess *copy) const {
+        QProcess probe;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", m_display);
+        probe.setProcessEnvironment(env);
+        probe.start("xdotool",
+                    {"search", "--onlyvisible", "--pid", QString::number(copy->processId())});
+        return probe.waitForFinished(kWaitMs) && probe.exitCode() == 0;
+    }
+
+    QString lockFile() const {
+        QDirIterator it(m_home->path(), {"lock"}, QDir::Files, QDirIterator::Subdirectories);
+        return it.hasNext() ? it.next() : QString();
+    }
+
+private slots:
+    void initTestCase() {
+        // -displayfd lets the server pick a free display, so parallel test runs do not collide.
+        m_xServer.start("Xvfb",
+                        {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
+        QVERIFY2(m_xServer.waitForStarted(), "Xvfb is needed (package xvfb)");
+        QTRY_VERIFY_WITH_TIMEOUT(m_xServer.canReadLine(), kWaitMs);
+        m_display = ':' + QString::fromLatin1(m_xServer.readLine().trimmed());
+        QVERIFY2(!QStandardPaths::findExecutable("xdotool").isEmpty(),
+                 "xdotool is needed (package xdotool)");
+    }
+    void init() {
+        m_home = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_home->isValid());
+    }
+    void cleanup() {
+        for (auto &copy : m_copies) {
+            copy->kill();
+            copy->waitForFinished();
+        }
+        m_copies.clear();
+    }
+    void cleanupTestCase() {
+        m_xServer.terminate();
+        m_xServer.waitForFinished();
+    }
+
+    void echoesArgumentsAndStartsHiddenOnlyOnExactOption_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("echo");
+        QTest::addColumn<bool>("hidden");
+        const QByteArray self = "param: " + kBinary.toUtf8() + "\n";
+        QTest::newRow("middle -startup")
+            << QStringList{"a", "-startup", "b"}
+            << self + "param: a\nparam: -startup\nrestart flag is true" << true;
+        QTest::newRow("first -startup ends the walk")
+            << QStringList{"-startup", "-startup"} << self + "param: -startup\nrestart flag is true"
+            << true;
+        QTest::newRow("capital") << QStringList{"-Startup"} << self + "param: -Startup\n" << false;
+        QTest::newRow("double dash") << QStringList{"--startup"} << self + "param: --startup\n"
+                                     << false;
+        QTest::newRow("with value") << QStringList{"-startup=1"} << self + "param: -startup=1\n"
+                                    << false;
+        QTest::newRow("Qt options taken out, bytes kept")
+            << QStringList{"-style", "fusion", QString::fromUtf8("größe")}
+            << self + "param: " +
+                   QByteArray(
+                       "gr\xc3\xb6\xc3\x9f"
+                       "e") +
+                   "\n"
+            << false;
+    }
+    void echoesArgumentsAndStartsHiddenOnlyOnExactOption() {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, echo);
+        QFETCH(bool, hidden);
+        QProcess *copy = start(args);
+        QByteArray out;
+        QTRY_VERIFY_WITH_TIMEOUT((out += copy->readAllStandardOutput()).size() >= echo.size(),
+                                 kWaitMs);
+        if (hidden)
+            QVERIFY(!hasVisibleWindow(copy));
+        else
+            QTRY_VERIFY_WITH_TIMEOUT(hasVisibleWindow(copy), kWaitMs);
+        QCOMPARE(copy->state(), QProcess::Running);
+        copy->kill();
+        QVERIFY(copy->waitForFinished());
+        QCOMPARE(out + copy->readAllStandardOutput(), echo);
+    }
+
+    void secondStartRaisesFirstAndLeavesSilently_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("plain") << QStringList{};
+        QTest::newRow("with -startup") << QStringList{"-startup"};
+    }
+    void secondStartRaisesFirstAndLeavesSilently() {
+        QFETCH(QStringList, args);
+        QProcess *first = start({"-startup"});
+        QTRY_VERIFY_WITH_TIMEOUT(isRunningCopy(first), kWaitMs);
+        QVERIFY(!hasVisibleWindow(first));
+
+        QProcess *second = start(args);
+        QVERIFY(second->waitForFinished(kWaitMs));
+        QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second->exitCode(), 0);
+        QCOMPARE(second->readAllStandardOutput(), QByteArray());
+        QTRY_VERIFY_WITH_TIMEOUT(hasVisibleWindow(first), kWaitMs);
+        QCOMPARE(first->state(), QProcess::Running);
+    }
+
+    void copiesStartedTogetherElectOne() {
+        for (int round = 0; round < 4; ++round) {
+            init();
+            QProcess *a = start();
+            QProcess *b = start();
+            QTRY_VERIFY_WITH_TIMEOUT(
+                a->state() == QProcess::NotRunning || b->state() == QProcess::NotRunning, kWaitMs);
+            QProcess *loser = a->state() == QProcess::NotRunning ? a : b;
+            QProcess *winner = loser == a ? b : a;
+            QCOMPARE(loser->exitCode(), 0);
+            QCOMPARE(loser->readAllStandardOutput(), QByteArray());
+            QTRY_VERIFY_WITH_TIMEOUT(isRunningCopy(winner), kWaitMs);
+            cleanup();
+        }
+    }
+
+    void killedCopyIsReplacedAtOnce() {
+        QProcess *first = start();
+        QTRY_VERIFY_WITH_TIMEOUT(isRunningCopy(first), kWaitMs);
+        first->kill();  // SIGKILL: the lock file and socket stay behind
+        QVERIFY(first->waitForFinished());
+        QVERIFY(!lockFile().isEmpty());
+
+        QProcess *next = start();
+        QTRY_VERIFY_WITH_TIMEOUT(isRunningCopy(next), kWaitMs);
+        QProcess *third = start();
+        QVERIFY(third->waitForFinished(kWaitMs));
+        QCOMPARE(third->readAllStandardOutput(), QByteArray());
+        QCOMPARE(next->state(), QProcess::Running);
+    }
+
+    // Another user's copy is not "running" for us, and a folder another user planted where ours
+    // belongs is never used.
+    void otherUsersAreKeptApart() {
+        if (geteuid() != 0)
+            QSKIP("needs root to start a copy as another user");
+        const QString tmp = m_home->filePath("tmp");
+        QVERIFY(QDir().mkpath(tmp) && chmod(QFile::encodeName(tmp), 01777) == 0);
+        QVERIFY(chmod(QFile::encodeName(m_home->path()), 0711) == 0);
+        QProcessEnvironment env = environment(false);
+        env.remove("XDG_RUNTIME_DIR");
+        env.insert("TMPDIR", tmp);
+        env.insert("XDG_DATA_HOME", tmp);
+        env.insert("XDG_CONFIG_HOME", tmp);
+        env.insert("XDG_CACHE_HOME", tmp);
+        const QString planted = tmp + "/tintwell-" + QString::number(geteuid());
+        QVERIFY(QDir().mkpath(planted));
+        QVERIFY(chown(QFile::encodeName(planted), 65534, 65534) == 0);
+
+        QProcess *ours = start({}, env);
+        QTRY_VERIFY_WITH_TIMEOUT(isRunningCopy(ours), kWaitMs);
+        QVERIFY(QDir(planted).isEmpty());
+
+        const QStringList asNobody{"--reuid=65534", "--regid=65534", "--clear-groups", kBinary};
+        QProcess *theirs = launch("setpriv", asNobody, env);
+        QTRY_VERIFY_WITH_TIMEOUT(isRunningCopy(theirs), kWaitMs);
+        QProcess *theirSecond = launch("setpriv", asNobody, env);
+        QVERIFY(theirSecond->waitForFinished(kWaitMs));
+        QCOMPARE(theirSecond->readAllStandardOutput(), QByteArray());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"
