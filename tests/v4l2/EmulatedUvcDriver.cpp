@@ -105,6 +105,8 @@ bool EmulatedUvcDriver::handle(UMockdevIoctlClient *client, NodeKind node) {
             error = queryExtCtrl(*resolved<v4l2_query_ext_ctrl>(data));
         else if (request == VIDIOC_QUERYMENU)
             error = queryMenu(*resolved<v4l2_querymenu>(data));
+        else if (request == VIDIOC_G_CTRL || request == VIDIOC_S_CTRL)
+            error = singleControl(request, *resolved<v4l2_control>(data));
         else if (request == VIDIOC_G_EXT_CTRLS || request == VIDIOC_S_EXT_CTRLS ||
                  request == VIDIOC_TRY_EXT_CTRLS) {
             auto *controls = resolved<v4l2_ext_controls>(data);
@@ -205,6 +207,20 @@ int EmulatedUvcDriver::extControls(unsigned long request, v4l2_ext_controls &con
         }
     }
     return 0;
+}
+
+// The old single-control calls, which uvcvideo still answers (v4l2-ctl uses them for user
+// controls).
+int EmulatedUvcDriver::singleControl(unsigned long request, v4l2_control &control) {
+    v4l2_ext_control item{};
+    item.id = control.id;
+    item.value = control.value;
+    v4l2_ext_controls controls{};
+    controls.count = 1;
+    const int error = extControls(
+        request == VIDIOC_G_CTRL ? VIDIOC_G_EXT_CTRLS : VIDIOC_S_EXT_CTRLS, controls, &item);
+    control.value = item.value;
+    return error;
 }
 
 int EmulatedUvcDriver::setOne(v4l2_ext_control &item, bool store) {

@@ -2,9 +2,9 @@
 
 // Answers the V4L2 ioctls of one emulated USB video-class camera the way the uvcvideo driver
 // does: QUERYCAP per node (a capture node and a metadata node), QUERY_EXT_CTRL (also with
-// NEXT_CTRL), QUERYMENU, G/S/TRY_EXT_CTRLS with step rounding and clamping of integers, menus
-// with holes, value controls kept inactive by their automatic companion (written: EACCES), and
-// ENODEV on everything once unplugged.
+// NEXT_CTRL), QUERYMENU, G/S_CTRL, G/S/TRY_EXT_CTRLS with step rounding and clamping of integers,
+// menus with holes, value controls kept inactive by their automatic companion (written: EACCES),
+// and ENODEV on everything once unplugged.
 //
 // The ioctls arrive on umockdev's worker thread while the test reads the state on its own, so
 // every member locks.
@@ -65,6 +65,7 @@ private:
     int queryExtCtrl(v4l2_query_ext_ctrl &query);
     int queryMenu(v4l2_querymenu &menu);
     int extControls(unsigned long request, v4l2_ext_controls &controls, v4l2_ext_control *items);
+    int singleControl(unsigned long request, v4l2_control &control);
     int setOne(v4l2_ext_control &item, bool store);
     int takeInjectedFailure(unsigned long request, std::uint32_t cid);
     EmulatedControl *find(std::uint32_t cid);
