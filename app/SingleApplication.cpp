@@ -47,13 +47,11 @@ QString instanceKey() {
 }
 
 #ifdef Q_OS_UNIX
-// A folder that belongs to this user and that nobody else may enter, created when missing.
-// Empty when the place is taken by someone else: a lock or socket in a folder another user
-// controls could be faked or hijacked, so it is better not to use one at all.
-QString privateFolder(const QString &key) {
-    QString base = QFile::decodeName(qgetenv("XDG_RUNTIME_DIR"));
+// The folder key under base when it is, or can be made, this user's alone; empty otherwise.
+// A lock or socket in a folder another user controls could be faked or hijacked.
+QString privateFolderIn(const QString &base, const QString &key) {
     if (base.isEmpty() || !QFileInfo(base).isDir())
-        base = QDir::tempPath();
+        return QString();
     const QString folder = base + QLatin1Char('/') + key;
     const QByteArray native = QFile::encodeName(folder);
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
@@ -65,6 +63,13 @@ QString privateFolder(const QString &key) {
     if ((info.st_mode & 077) != 0 && ::chmod(native.constData(), 0700) != 0)
         return QString();
     return folder;
+}
+
+// The session's runtime folder is preferred; it may be unusable when the environment was
+// inherited from another user (su), and then the temporary folder serves.
+QString privateFolder(const QString &key) {
+    const QString runtime = privateFolderIn(QFile::decodeName(qgetenv("XDG_RUNTIME_DIR")), key);
+    return runtime.isEmpty() ? privateFolderIn(QDir::tempPath(), key) : runtime;
 }
 #endif
 
