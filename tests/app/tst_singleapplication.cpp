@@ -64,23 +64,6 @@ private slots:
         QCOMPARE(later->exitCode(), 0);
     }
 
-    void laterCopiesAtOnceAreAllHeard() {
-        QSignalSpy received(app(), &SingleApplication::messageReceived);
-        QList<QProcess *> later;
-        for (int i = 0; i < 6; ++i)
-            later << sendFromLaterCopy(QString::number(i), 5000, this);
-        QTRY_COMPARE_WITH_TIMEOUT(received.count(), 6, kWaitMs);
-        QStringList texts;
-        for (const auto &args : received)
-            texts << args.at(0).toString();
-        texts.sort();
-        QCOMPARE(texts, (QStringList{"0", "1", "2", "3", "4", "5"}));
-        for (QProcess *copy : later) {
-            QTRY_COMPARE_WITH_TIMEOUT(copy->state(), QProcess::NotRunning, kWaitMs);
-            QCOMPARE(copy->exitCode(), 0);
-        }
-    }
-
     // While this copy is busy (no event loop), a sender gives up after its timeout instead of
     // hanging; the message is still taken in afterwards without harm.
     void busyRunningCopyMakesSenderGiveUpInTime() {
