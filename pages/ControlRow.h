@@ -81,7 +81,7 @@ private:
     QToolButton *m_plusButton = nullptr;
 };
 
-// The row's icon label shows `iconPath` rendered at 24 x 24 design pixels.
+// The row's icon label shows `iconPath` rendered at 24 x 24 pixels times the factor.
 void setRowIcon(QLabel *label, const QString &iconPath, double factor);
 
 // The page font step of the camera pages: every child widget takes the application font at

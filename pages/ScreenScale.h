@@ -9,7 +9,7 @@ float screenScaleFactor();
 // The same rule for a given screen size.
 float scaleFactorForScreenSize(int width, int height);
 
-// A design size in pixels at the given factor, truncated toward zero.
+// A nominal size in pixels at the given factor, truncated toward zero.
 inline int scaledPixels(int size, double factor) {
     return int(size * factor);
 }
