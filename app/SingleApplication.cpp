@@ -129,11 +129,8 @@ void SingleApplication::acceptConnections() {
     while (QLocalSocket *client = m_server->nextPendingConnection()) {
         m_partialMessages.insert(client, QByteArray());
         connect(client, &QLocalSocket::readyRead, this, [this, client] { readFromClient(client); });
-        connect(client, &QLocalSocket::disconnected, this, [this, client] {
-            m_partialMessages.remove(client);
-            client->deleteLater();
-        });
-        QTimer::singleShot(kClientIdleMs, client, [client] { client->abort(); });
+        connect(client, &QLocalSocket::disconnected, this, [this, client] { dropClient(client); });
+        QTimer::singleShot(kClientIdleMs, client, [this, client] { dropClient(client); });
         readFromClient(client);
     }
 }
@@ -150,8 +147,7 @@ void SingleApplication::readFromClient(QLocalSocket *client) {
         return;
     const quint32 length = qFromBigEndian<quint32>(buffer.constData());
     if (length > kMaxMessageBytes) {
-        m_partialMessages.erase(pending);
-        client->abort();
+        dropClient(client);
         return;
     }
     if (quint32(buffer.size() - kHeaderBytes) < length)
@@ -161,6 +157,13 @@ void SingleApplication::readFromClient(QLocalSocket *client) {
     client->write(&kAck, 1);
     client->disconnectFromServer();
     emit messageReceived(text);
+}
+
+// Safe to call more than once for the same client; abort() may call back here.
+void SingleApplication::dropClient(QLocalSocket *client) {
+    m_partialMessages.remove(client);
+    client->abort();
+    client->deleteLater();
 }
 
 bool SingleApplication::sendMessage(const QString &text, int timeoutMs) {

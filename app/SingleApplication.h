@@ -42,6 +42,7 @@ private:
     void becomeRunningCopy();
     void acceptConnections();
     void readFromClient(QLocalSocket *client);
+    void dropClient(QLocalSocket *client);
 
     bool m_running = false;
     QString m_serverName;
