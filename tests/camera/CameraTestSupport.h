@@ -3,7 +3,15 @@
 // Helpers shared by the camera tests: simulated camera files, captured debug lines and standard
 // error, and the external log.
 
+#ifdef _WIN32
+#include <io.h>
+#define dup _dup
+#define dup2 _dup2
+#define close _close
+#define fileno _fileno
+#else
 #include <unistd.h>
+#endif
 #include <QFile>
 #include <QSaveFile>
 #include <QStandardPaths>
