@@ -4,7 +4,7 @@
 #include <QtTest>
 #include <cerrno>
 
-#include "PowerLineData.h"
+#include "BackendProbe.h"
 #include "UvcTestbed.h"
 #include "V4l2Backend.h"
 
@@ -38,26 +38,6 @@ int openDescriptorsOf(const QString &node) {
     return count;
 }
 
-QString pathOf(capture::Device &device) {
-    std::string path;
-    device.displayName(path);
-    return QString::fromStdString(path);
-}
-
-enum class Family { Image, Camera };
-
-std::unique_ptr<capture::ControlFamily> openFamily(capture::Device &device, Family family) {
-    std::unique_ptr<capture::BoundDevice> bound;
-    std::unique_ptr<capture::ControlFamily> controls;
-    if (device.bind(bound) != capture::kOk)
-        return nullptr;
-    if (family == Family::Image)
-        bound->queryVideoProcAmp(controls);
-    else
-        bound->queryCameraControl(controls);
-    return controls;
-}
-
 }  // namespace
 
 class TestV4l2Backend : public QObject {
@@ -85,7 +65,7 @@ private slots:
     void cameraIsNotHeldOpenBetweenOperations();
 
 private:
-    std::shared_ptr<capture::Device> onlyDevice();
+    std::shared_ptr<capture::Device> onlyDevice() { return ::onlyDevice(*m_backend); }
 
     std::unique_ptr<UvcTestbed> m_bed;
     std::unique_ptr<capture::Backend> m_backend;
@@ -100,13 +80,6 @@ void TestV4l2Backend::init() {
 void TestV4l2Backend::cleanup() {
     m_backend.reset();
     m_bed.reset();
-}
-
-std::shared_ptr<capture::Device> TestV4l2Backend::onlyDevice() {
-    std::vector<std::shared_ptr<capture::Device>> devices;
-    if (m_backend->enumerateVideoInputDevices(devices) != capture::kOk || devices.size() != 1)
-        return nullptr;
-    return devices.front();
 }
 
 void TestV4l2Backend::listsCaptureNodesInNodeOrder() {
@@ -409,34 +382,20 @@ void TestV4l2Backend::powerLineFrequencyThroughPropertyBuffer() {
     std::shared_ptr<EmulatedUvcDriver> driver = m_bed->plug(EmulatedCameraSpec());
     std::shared_ptr<capture::Device> device = onlyDevice();
     QVERIFY(device);
-    std::unique_ptr<capture::BoundDevice> bound;
-    std::unique_ptr<capture::KsPropertySet> ks;
-    QCOMPARE(device->bind(bound), capture::kOk);
-    QCOMPARE(bound->queryKsPropertySet(ks), capture::kOk);
-    unsigned char instance[capture::kPowerLineInstanceSize] = {};
-    unsigned char data[capture::kPowerLineDataSize] = {};
-    std::uint32_t returned = 0;
-    const capture::Guid &set = capture::kPropSetVideoProcAmp;
-    auto get = [&] {
-        return ks->get(set, 13, instance, sizeof instance, data, sizeof data, &returned);
-    };
-    QCOMPARE(get(), capture::kOk);
-    QCOMPARE(capture::powerLineValue(data), 1);
-    QCOMPARE(capture::powerLineFlags(data), 2u);
-    QCOMPARE(returned, 44u);
+    PowerLineProbe powerLine(*device);
+    QVERIFY(powerLine.isOpen());
+    QCOMPARE(powerLine.read(), capture::kOk);
+    QCOMPARE(powerLine.value(), 1);
+    QCOMPARE(capture::powerLineFlags(powerLine.data), 2u);
+    QCOMPARE(powerLine.bytesReturned, 44u);
 
-    capture::setPowerLineValue(data, 2);
-    QCOMPARE(ks->set(set, 13, instance, sizeof instance, data, sizeof data), capture::kOk);
+    QCOMPARE(powerLine.write(2), capture::kOk);
     QCOMPARE(driver->value(V4L2_CID_POWER_LINE_FREQUENCY), 2);
-    capture::setPowerLineValue(data, 3);  // this camera offers no automatic entry
-    QCOMPARE(ks->set(set, 13, instance, sizeof instance, data, sizeof data), capture::kInvalidArg);
+    QCOMPARE(powerLine.write(3), capture::kInvalidArg);  // this camera offers no automatic entry
     QCOMPARE(driver->value(V4L2_CID_POWER_LINE_FREQUENCY), 2);
-    QCOMPARE(ks->set(set, 12, instance, sizeof instance, data, sizeof data), capture::kNotFound);
-    QCOMPARE(ks->get(set, 13, instance, sizeof instance, data, 40, &returned),
-             capture::kInvalidArg);
-    QCOMPARE(ks->get(capture::kKsCategoryCapture, 13, instance, sizeof instance, data, sizeof data,
-                     &returned),
-             capture::kNotFound);
+    QCOMPARE(powerLine.write(2, 12), capture::kNotFound);
+    QCOMPARE(powerLine.read(40), capture::kInvalidArg);
+    QCOMPARE(powerLine.read(44, capture::kKsCategoryCapture), capture::kNotFound);
 }
 
 void TestV4l2Backend::unplugFailsEveryOperation() {

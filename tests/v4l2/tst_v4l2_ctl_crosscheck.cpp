@@ -4,7 +4,7 @@
 
 #include <QtTest>
 
-#include "PowerLineData.h"
+#include "BackendProbe.h"
 #include "UvcTestbed.h"
 #include "V4l2Backend.h"
 
@@ -14,8 +14,6 @@ struct ListedControl {
     QString name;
     QMap<QString, int> fields;  // min, max, step, default, value
 };
-
-enum class Family { Image, Camera };
 
 struct MappedControl {
     Family family;
@@ -54,7 +52,9 @@ private slots:
 private:
     QMap<quint32, ListedControl> listControls();
     bool runTool(const QStringList &arguments, QString *output = nullptr);
-    std::unique_ptr<capture::ControlFamily> family(Family which);
+    std::unique_ptr<capture::ControlFamily> family(Family which) {
+        return openFamily(*m_device, which);
+    }
 
     std::unique_ptr<UvcTestbed> m_bed;
     std::unique_ptr<capture::Backend> m_backend;
@@ -67,13 +67,9 @@ void TestV4l2CtlCrossCheck::init() {
     QVERIFY2(m_bed->isActive(), "run under umockdev-wrapper");
     m_bed->plug(EmulatedCameraSpec());
     m_backend = createV4l2Backend();
-    std::vector<std::shared_ptr<capture::Device>> devices;
-    QCOMPARE(m_backend->enumerateVideoInputDevices(devices), capture::kOk);
-    QCOMPARE(devices.size(), std::size_t(1));
-    m_device = devices.front();
-    std::string path;
-    m_device->displayName(path);
-    m_node = QString::fromStdString(m_backend->captureDeviceName(path));
+    m_device = onlyDevice(*m_backend);
+    QVERIFY(m_device);
+    m_node = QString::fromStdString(m_backend->captureDeviceName(pathOf(*m_device).toStdString()));
     QCOMPARE(m_node, QStringLiteral("/dev/video0"));
 }
 
@@ -118,18 +114,6 @@ QMap<quint32, ListedControl> TestV4l2CtlCrossCheck::listControls() {
             control.fields[f.captured(1)] = f.captured(2).toInt();
         }
         controls[m.captured(2).toUInt(nullptr, 16)] = control;
-    }
-    return controls;
-}
-
-std::unique_ptr<capture::ControlFamily> TestV4l2CtlCrossCheck::family(Family which) {
-    std::unique_ptr<capture::BoundDevice> bound;
-    std::unique_ptr<capture::ControlFamily> controls;
-    if (m_device->bind(bound) == capture::kOk) {
-        if (which == Family::Image)
-            bound->queryVideoProcAmp(controls);
-        else
-            bound->queryCameraControl(controls);
     }
     return controls;
 }
@@ -185,26 +169,19 @@ void TestV4l2CtlCrossCheck::toolAndBackendSeeEachOthersWrites() {
     // The other way round: the tool writes, the backend reads.
     const QString gain = listed.value(V4L2_CID_GAIN).name;
     const QString autoWhiteBalance = listed.value(V4L2_CID_AUTO_WHITE_BALANCE).name;
-    const QString powerLine = listed.value(V4L2_CID_POWER_LINE_FREQUENCY).name;
-    QVERIFY(!gain.isEmpty() && !autoWhiteBalance.isEmpty() && !powerLine.isEmpty());
-    QVERIFY(runTool({"-c", gain + "=42," + autoWhiteBalance + "=1," + powerLine + "=2"}));
+    const QString powerLineName = listed.value(V4L2_CID_POWER_LINE_FREQUENCY).name;
+    QVERIFY(!gain.isEmpty() && !autoWhiteBalance.isEmpty() && !powerLineName.isEmpty());
+    QVERIFY(runTool({"-c", gain + "=42," + autoWhiteBalance + "=1," + powerLineName + "=2"}));
     std::int32_t value = 0, flags = 0;
     QCOMPARE(image->get(9, &value, &flags), capture::kOk);
     QCOMPARE(value, 42);
     QCOMPARE(image->get(7, &value, &flags), capture::kOk);
     QCOMPARE(flags, capture::kFlagAuto);
 
-    std::unique_ptr<capture::BoundDevice> bound;
-    std::unique_ptr<capture::KsPropertySet> ks;
-    QCOMPARE(m_device->bind(bound), capture::kOk);
-    QCOMPARE(bound->queryKsPropertySet(ks), capture::kOk);
-    unsigned char instance[capture::kPowerLineInstanceSize] = {};
-    unsigned char data[capture::kPowerLineDataSize] = {};
-    std::uint32_t returned = 0;
-    QCOMPARE(ks->get(capture::kPropSetVideoProcAmp, capture::kPowerLinePropertyId, instance,
-                     sizeof instance, data, sizeof data, &returned),
-             capture::kOk);
-    QCOMPARE(capture::powerLineValue(data), 2);
+    PowerLineProbe powerLine(*m_device);
+    QVERIFY(powerLine.isOpen());
+    QCOMPARE(powerLine.read(), capture::kOk);
+    QCOMPARE(powerLine.value(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestV4l2CtlCrossCheck)
