@@ -169,6 +169,13 @@ private slots:
         QCOMPARE(names(a), QStringList({"Zeta", "alpha"}));
         QCOMPARE(announced, QStringList({"Night"}));
 
+        // Names are kept exactly as given, and a load finds them under the same key.
+        const QString odd = QString::fromUtf8(" 50%1 a__b/c \u00e9\u4f1a ");
+        const QString made = store()->findOrCreateProfile("aaaa", "0001", odd)->filePath();
+        QCOMPARE(store()->loadProfiles("aaaa", "0001").size(), 3);
+        QCOMPARE(store()->findOrCreateProfile("aaaa", "0001", odd)->filePath(), made);
+        QCOMPARE(fileNames("aaaa", "0001").size(), 3);
+
         // Not loaded again, so B's profile is made anew under a new number.
         CameraSetting *again = store()->findOrCreateProfile("bbbb", "0002", "Night");
         QCOMPARE(counterOf(again->filePath()), QString("002"));
