@@ -66,7 +66,7 @@ AdvancedWidget::AdvancedWidget(QWidget *parent)
     ui->setupUi(this);
 
     const double factor = screenScaleFactor();
-    ui->gridLayout->setContentsMargins(0, 0, 0, 0);
+    setContentsMargins(0, 0, 0, 0);
     ui->gridLayout->setSpacing(scaledPixels(6, factor));
 
     connectPowerLineButton(ui->rbtnPLDisabled, PowerLine_Disabled);
