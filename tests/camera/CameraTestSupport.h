@@ -122,7 +122,8 @@ private:
     QTemporaryDir m_dir;
 };
 
-// The external log's lines from line `skip` on, without their "yyyy-MM-dd hh:mm:ss.zzz " stamps.
+// The external log's lines from line `skip` on, without their "yyyy-MM-dd hh:mm:ss.zzz " stamps
+// and with elapsed times written as "N(ms)".
 inline QStringList externalLogLines(int skip = 0) {
     QFile file(ExternalLogger::filePath());
     if (!file.open(QIODevice::ReadOnly))
@@ -130,6 +131,6 @@ inline QStringList externalLogLines(int skip = 0) {
     QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts).mid(skip);
     const QRegularExpression stamp("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} ");
     for (QString &line : lines)
-        line.remove(stamp);
+        line.remove(stamp).replace(QRegularExpression(" elapsed:\\d+\\(ms\\)$"), " elapsed:N(ms)");
     return lines;
 }
