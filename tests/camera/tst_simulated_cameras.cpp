@@ -45,43 +45,21 @@ private slots:
     void faultsNameTheirPlace_data() {
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<QString>("error");
-        QTest::newRow("syntax") << QByteArray("{ \"cameras\": [\n  { \"path\" \"x\" }\n] }")
-                                << "cams.json: not valid JSON at line 2, column 13:";
-        QTest::newRow("empty") << QByteArray() << "cams.json: not valid JSON at line 1, column 1:";
-        QTest::newRow("no camera list") << QByteArray("[]") << "cams.json: at top level:";
-        QTest::newRow("no path") << QByteArray("{\"cameras\": [{\"friendlyName\": \"a\"}]}")
-                                 << "cams.json: at cameras[0].path:";
-        QTest::newRow("misspelt key")
-            << QByteArray("{\"cameras\": [{\"path\": \"p\", \"friendlyname\": \"a\"}]}")
-            << "cams.json: at cameras[0]: unknown key \"friendlyname\"";
-        QTest::newRow("property id")
-            << QByteArray(
-                   "{\"cameras\": [{\"path\": \"p\"}, {\"path\": \"q\", \"videoProcAmp\": "
-                   "{\"x1\": {\"min\": 0, \"max\": 1}}}]}")
-            << "cams.json: at cameras[1].videoProcAmp.\"x1\":";
-        QTest::newRow("range upside down")
-            << QByteArray(
-                   "{\"cameras\": [{\"path\": \"p\", \"cameraControl\": {\"6\": {\"min\": 5, "
-                   "\"max\": 1}}}]}")
-            << "cams.json: at cameras[0].cameraControl.\"6\": \"min\" is greater than \"max\"";
-        QTest::newRow("fraction")
-            << QByteArray(
-                   "{\"cameras\": [{\"path\": \"p\", \"cameraControl\": {\"6\": {\"min\": 0, "
-                   "\"max\": 9, \"value\": 1.5}}}]}")
-            << "cams.json: at cameras[0].cameraControl.\"6\".value:";
-        QTest::newRow("too large")
-            << QByteArray(
-                   "{\"cameras\": [{\"path\": \"p\", \"cameraControl\": {\"6\": {\"min\": 0, "
-                   "\"max\": 4294967296}}}]}")
-            << "cams.json: at cameras[0].cameraControl.\"6\".max:";
-        QTest::newRow("failure code")
-            << QByteArray(
-                   "{\"cameras\": [{\"path\": \"p\", \"videoProcAmp\": {\"0\": {\"min\": 0, "
-                   "\"max\": 9, \"setFails\": \"E_FAIL\"}}}]}")
-            << "cams.json: at cameras[0].videoProcAmp.\"0\".setFails:";
-        QTest::newRow("power line switch")
-            << QByteArray("{\"cameras\": [{\"path\": \"p\", \"powerLine\": {\"getFails\": 1}}]}")
-            << "cams.json: at cameras[0].powerLine.getFails:";
+        auto row = [](const char *name, const char *json, const char *error) {
+            QTest::newRow(name) << QByteArray(json) << QString("cams.json: ") + error;
+        };
+        // clang-format off
+        row("syntax", "{ \"cameras\": [\n  { \"path\" \"x\" }\n] }", "not valid JSON at line 2, column 13:");
+        row("empty", "", "not valid JSON at line 1, column 1:");
+        row("no camera list", "[]", "at top level:");
+        row("misspelt key", R"({"cameras": [{"path": "p", "friendlyname": "a"}]})", R"(at cameras[0]: unknown key "friendlyname")");
+        row("property id", R"({"cameras": [{"path": "p"}, {"path": "q", "videoProcAmp": {"x1": {"min": 0, "max": 1}}}]})", R"(at cameras[1].videoProcAmp."x1":)");
+        row("range upside down", R"({"cameras": [{"path": "p", "cameraControl": {"6": {"min": 5, "max": 1}}}]})", R"(at cameras[0].cameraControl."6": "min" is greater than "max")");
+        row("too large", R"({"cameras": [{"path": "p", "cameraControl": {"6": {"min": 0, "max": 4294967296}}}]})", R"(at cameras[0].cameraControl."6".max:)");
+        row("fraction", R"({"cameras": [{"path": "p", "cameraControl": {"6": {"min": 0, "max": 9, "value": 1.5}}}]})", R"(at cameras[0].cameraControl."6".value:)");
+        row("failure code", R"({"cameras": [{"path": "p", "videoProcAmp": {"0": {"min": 0, "max": 9, "setFails": "E_FAIL"}}}]})", R"(at cameras[0].videoProcAmp."0".setFails:)");
+        row("power line switch", R"({"cameras": [{"path": "p", "powerLine": {"getFails": 1}}]})", "at cameras[0].powerLine.getFails:");
+        // clang-format on
     }
     void faultsNameTheirPlace() {
         QFETCH(QByteArray, json);
