@@ -204,8 +204,9 @@ private slots:
         QCOMPARE(spy.count(), 2);
         QCOMPARE(store()->findOrCreateProfile("ff01", "ff01", "Day"), night);
         QVERIFY(readFile(dayPath).contains("gain="));
+        const QString nightPath = night->filePath();
         store()->loadProfiles("ff02", "ff02");
-        QVERIFY(readFile(night->filePath()).contains("profilename=Day"));
+        QVERIFY(readFile(nightPath).contains("profilename=Day"));
     }
 
     void filesNotWrittenByTheStore() {
