@@ -55,6 +55,6 @@ private:
     void deleteRecords(const QList<CameraSetting *> &records);
 
     QMap<QString, CameraSetting *> m_records;
-    // Out of the map after a failed removal; deleted with the store.
+    // Out of the map after a failed removal; deleted at the next load.
     QList<CameraSetting *> m_orphans;
 };
