@@ -83,9 +83,6 @@ private slots:
         QVERIFY(!m->getCameraControlInfo(zoom));
         m->selectByVidPid("1a2b", "3c4d");
         QVERIFY(m->getCameraControlInfo(zoom));
-        PropertyInfo lowLight;
-        lowLight.id = KSPROPERTY_CAMERACONTROL_AUTO_EXPOSURE_PRIORITY;
-        QVERIFY(m->getCameraControlInfo(lowLight));
     }
 
     void indicesOutOfRange() {
@@ -146,14 +143,6 @@ private slots:
         m->removeByPath(paths[1]);
         QCOMPARE(m->count(), 0);
         QCOMPARE(m->currentIndex(), -1);
-    }
-
-    void notificationRegistration() {
-        useThreeCameras();
-        QVERIFY(m->unregisterDeviceNotification());
-        QVERIFY(m->registerDeviceNotification(0));
-        QVERIFY(m->unregisterDeviceNotification());
-        QVERIFY(m->unregisterDeviceNotification());
     }
 
     void backendChoice_data() {

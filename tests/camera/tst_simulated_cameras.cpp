@@ -124,6 +124,7 @@ private slots:
         writeFileInPlace(file, camerasJson({cameraJson(a, "Velt DocCam V4")}));
         CameraDeviceManager *m = CameraDeviceManager::instance();
         m->setBackend(createSimulatedBackend(file));
+        QVERIFY(m->unregisterDeviceNotification());  // nothing registered yet
         QVERIFY(m->registerDeviceNotification(0));
         QSignalSpy arrivals(m, &CameraDeviceManager::deviceArrival);
         QSignalSpy removals(m, &CameraDeviceManager::deviceRemoval);
