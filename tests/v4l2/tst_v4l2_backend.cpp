@@ -49,6 +49,7 @@ private slots:
     void listsCaptureNodesInNodeOrder();
     void emptySystemHasNoDevice();
     void hotplugReportsTheEnumeratedPaths();
+    void sinkMayUnregisterWhileBeingTold();
     void reportsCameraRangesAndModes_data();
     void reportsCameraRangesAndModes();
     void manualWriteSwitchesCompanionFirst_data();
@@ -160,6 +161,37 @@ void TestV4l2Backend::hotplugReportsTheEnumeratedPaths() {
     QCOMPARE(sink.removals, sink.arrivals);
     QVERIFY(dropped.arrivals.isEmpty() && dropped.removals.isEmpty());
     QVERIFY(m_backend->unregisterDeviceNotification(handle));
+}
+
+void TestV4l2Backend::sinkMayUnregisterWhileBeingTold() {
+    // The program may quit from inside a removal (through a nested event loop) while more events
+    // are waiting to be read.
+    struct QuittingSink : RecordingSink {
+        capture::Backend *backend = nullptr;
+        capture::NotificationHandle handle = nullptr;
+        void deviceArrived(const std::string &path) override {
+            RecordingSink::deviceArrived(path);
+            QVERIFY(backend->unregisterDeviceNotification(handle));
+        }
+    } sink;
+    sink.backend = m_backend.get();
+    sink.handle = m_backend->registerDeviceNotification(0, &sink);
+    QVERIFY(sink.handle);
+    EmulatedCameraSpec second;
+    second.usbName = "1-4";
+    second.captureNode = 2;
+    second.metadataNode = 3;
+    m_bed->plug(EmulatedCameraSpec());
+    m_bed->plug(second);
+    QTRY_COMPARE(sink.arrivals.size(), 1);
+    // A later registration hears what follows, for cameras it has listed.
+    RecordingSink later;
+    QVERIFY(m_backend->registerDeviceNotification(0, &later));
+    std::vector<std::shared_ptr<capture::Device>> devices;
+    QCOMPARE(m_backend->enumerateVideoInputDevices(devices), capture::kOk);
+    m_bed->unplug("1-4");
+    QTRY_COMPARE(later.removals.size(), 1);
+    QCOMPARE(sink.arrivals.size(), 1);
 }
 
 void TestV4l2Backend::reportsCameraRangesAndModes_data() {
