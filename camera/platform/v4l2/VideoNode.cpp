@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "CaptureServices.h"
 #include "DeviceFile.h"
@@ -54,11 +53,6 @@ std::string usbInterfacePart(udev_device *node) {
     return buffer + text(udev_device_get_sysname(usbDevice));
 }
 
-bool udevSaysCapture(udev_device *node) {
-    const char *caps = udev_device_get_property_value(node, "ID_V4L_CAPABILITIES");
-    return caps && std::strstr(caps, ":capture:");
-}
-
 }  // namespace
 
 std::string devicePathOf(udev_device *node) {
@@ -79,11 +73,8 @@ bool describeCaptureNode(udev_device *node, VideoNode &out) {
     bool capturesVideo = false;
     std::string card;
     std::shared_ptr<DeviceFile> file;
-    if (capture::succeeded(DeviceFile::open(out.devnode, file)))
-        queryCaptureNode(file->fd(), capturesVideo, card);
-    else
-        capturesVideo = udevSaysCapture(node);
-    if (!capturesVideo)
+    if (!capture::succeeded(DeviceFile::open(out.devnode, file)) ||
+        !capture::succeeded(queryCaptureNode(file->fd(), capturesVideo, card)) || !capturesVideo)
         return false;
 
     out.path = devicePathOf(node);

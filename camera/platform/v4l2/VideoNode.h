@@ -31,9 +31,9 @@ struct VideoNode {
 
 std::string devicePathOf(udev_device *node);
 
-// Fills `out` when `node` captures video. The driver is asked (QUERYCAP); when the node cannot be
-// opened, udev's own probe result (ID_V4L_CAPABILITIES) decides instead. The friendly name is the
-// USB product string, or the driver's card name without one.
+// Fills `out` when the driver says that `node` captures video (QUERYCAP); a node that cannot be
+// opened cannot be controlled either and is left out. The friendly name is the USB product
+// string, or the driver's card name without one.
 bool describeCaptureNode(udev_device *node, VideoNode &out);
 
 // The node that `path` names, provided it is still the same device: a node number that another
