@@ -350,6 +350,13 @@ private slots:
         QCOMPARE(w<QSlider>("slFocus")->value(), 700);
         QCOMPARE(control(CameraControl_Focus).value, 710L);  // focus is shown, not written
 
+        // No record means nothing to read, now or later.
+        m_page->onProfileSelChanged(nullptr);
+        m_page->onProfileNeetToSave(nullptr);
+        w<QSlider>("slZoom")->setValue(320);
+        m_page->refreshFromProfile();
+        QCOMPARE(w<QSlider>("slZoom")->value(), 320);
+
         // The store replaces its records: the page forgets the one it held.
         CameraSettings *store = CameraSettings::instance();
         store->loadProfiles("1a2b", "3c4d");
