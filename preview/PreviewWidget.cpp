@@ -1,0 +1,103 @@
+#include "PreviewWidget.h"
+
+#include <QCameraInfo>
+#include <QCameraViewfinderSettings>
+#include <QCloseEvent>
+#include <QDebug>
+#include <QPainter>
+#include <QTimer>
+
+#include "CameraDeviceManager.h"
+#include "OwnFontScaling.h"
+#include "ScreenScale.h"
+#include "ViewfinderResolution.h"
+#include "ui_PreviewWidget.h"
+
+namespace {
+
+const int kStreamingCheckMs = 2500;
+const double kPictureRatio = 0.5625;  // 16:9, height over width
+
+// The multimedia layer names cameras its own way (a device node on Linux); the camera layer's
+// backend knows which name belongs to its device.
+QCameraInfo findCamera(const QString &devicePath) {
+    const QString deviceName = CameraDeviceManager::instance()->captureDeviceName(devicePath);
+    if (deviceName.isEmpty())
+        return QCameraInfo();
+    const QList<QCameraInfo> cameras = QCameraInfo::availableCameras();
+    for (const QCameraInfo &info : cameras) {
+        if (info.deviceName() == deviceName)
+            return info;
+    }
+    return QCameraInfo();
+}
+
+}  // namespace
+
+PreviewWidget::PreviewWidget(const QString &devicePath, QWidget *parent)
+    : QWidget(parent), ui(new Ui::PreviewWidget) {
+    ui->setupUi(this);
+    ui->widget->setAspectWidget(ui->viewFinder, kPictureRatio);
+    qDebug() << "preview camera devicePath:" << devicePath;
+
+    const QCameraInfo info = findCamera(devicePath);
+    if (!info.isNull()) {
+        camera = new QCamera(info);
+        connect(camera, &QCamera::errorOccurred, this, &PreviewWidget::onError);
+    }
+
+    if (camera) {
+        qDebug() << "camera init ok";
+        ui->viewFinder->setAspectRatioMode(Qt::KeepAspectRatio);
+        camera->setViewfinder(ui->viewFinder);
+        ui->lblErrorString->hide();
+        QTimer::singleShot(kStreamingCheckMs, this, &PreviewWidget::checkStreaming);
+        camera->start();
+        applyViewfinderResolution();
+    } else {
+        qDebug() << "camera init failed";
+    }
+
+    scaleOwnFonts(this);
+    const double s = screenScaleFactor();
+    setMinimumSize(scaledPixels(532, s), scaledPixels(280, s));
+}
+
+PreviewWidget::~PreviewWidget() {
+    delete ui;
+    delete camera;
+}
+
+void PreviewWidget::applyViewfinderResolution() {
+    const ViewfinderChoice choice =
+        chooseViewfinderSettings(camera->supportedViewfinderSettings(QCameraViewfinderSettings()));
+    if (!choice.fullHd)
+        qDebug() << "max resolution:" << choice.settings.resolution();
+    camera->setViewfinderSettings(choice.settings);
+    qDebug() << "currently resolution:" << camera->viewfinderSettings().resolution();
+}
+
+void PreviewWidget::checkStreaming() {
+    qDebug() << "err:" << camera->error() << ", err str:" << camera->errorString();
+    qDebug() << "status" << camera->status();
+    const bool streaming = camera->status() == QCamera::ActiveStatus;
+    ui->widget->setVisible(streaming);
+    ui->lblErrorString->setVisible(!streaming);
+}
+
+void PreviewWidget::onError(QCamera::Error error) {
+    qDebug() << "error:" << error;
+}
+
+void PreviewWidget::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.fillRect(rect(), QBrush(QColor(0, 0, 0, 255), Qt::SolidPattern));
+}
+
+void PreviewWidget::closeEvent(QCloseEvent *event) {
+    qDebug() << "PreviewWidget close event...";
+    if (camera)
+        camera->stop();
+    QWidget::closeEvent(event);
+    emit closeSignal();
+}
