@@ -1,0 +1,90 @@
+// Loaded into a program with LD_PRELOAD, this reports when its start-up is over: the first time
+// the event loop has nothing left to do after a top-level window was exposed. It prints one line
+// to standard output,
+//   metric startup_end_ns <CLOCK_MONOTONIC>
+//   metric startup_hwm_kb <peak resident set so far>
+// together with the camera writes the program logged until then, and ends the program through
+// its event loop. The program itself is not changed.
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <QObject>
+#include <QWindow>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+qint64 monotonicNs() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+long peakResidentKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+QtMessageHandler previousHandler = nullptr;
+int cameraWrites = 0;
+qint64 lastCameraWriteNs = 0;
+
+// Every camera write ends in one of these lines (camera layer).
+void countCameraWrites(QtMsgType type, const QMessageLogContext &context, const QString &text) {
+    if (text.startsWith(QLatin1String("successfully set ")) ||
+        text.startsWith(QLatin1String("failed to set ")) ||
+        text.startsWith(QLatin1String("set powerline freq "))) {
+        ++cameraWrites;
+        lastCameraWriteNs = monotonicNs();
+    }
+    previousHandler(type, context, text);
+}
+
+class StartupProbe : public QObject {
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (!m_exposedNs && event->type() == QEvent::Expose && watched->isWindowType() &&
+            static_cast<QWindow *>(watched)->isExposed()) {
+            m_exposedNs = monotonicNs();
+            connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                    this, &StartupProbe::onIdle);
+        }
+        return false;
+    }
+
+private:
+    void onIdle() {
+        if (m_reported)
+            return;
+        m_reported = true;
+        const qint64 idleNs = monotonicNs();
+        std::printf("metric startup_exposed_ns %lld\n", static_cast<long long>(m_exposedNs));
+        std::printf("metric startup_end_ns %lld\n", static_cast<long long>(idleNs));
+        std::printf("metric startup_hwm_kb %ld\n", peakResidentKb());
+        std::printf("metric startup_camera_writes %d\n", cameraWrites);
+        std::printf("metric startup_last_write_ns %lld\n",
+                    static_cast<long long>(lastCameraWriteNs));
+        std::fflush(stdout);
+        QCoreApplication::exit(0);
+    }
+
+    qint64 m_exposedNs = 0;
+    bool m_reported = false;
+};
+
+void installProbe() {
+    previousHandler = qInstallMessageHandler(countCameraWrites);
+    QCoreApplication::instance()->installEventFilter(new StartupProbe);
+}
+
+}  // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(installProbe)
