@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <cstdio>
+#include <ctime>
 
 #include "CameraDeviceManager.h"
 
@@ -11,6 +13,30 @@ namespace {
 // After a failed open the file is tried again only this much later, so that a broken folder
 // costs the camera calls nothing.
 constexpr qint64 kRetryAfterMs = 5000;
+
+// Local time as "yyyy-MM-dd hh:mm:ss.zzz ". QDateTime's local time has the C library look at
+// the time zone file again for every line; localtime_r keeps to the zone rules it has loaded,
+// which makes a stamp cheap enough for the two lines of every camera access.
+QByteArray timeStamp() {
+    const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+    const std::time_t seconds = std::time_t(ms / 1000);
+    std::tm local{};
+#if defined(Q_OS_WIN)
+    const bool converted = localtime_s(&local, &seconds) == 0;
+#else
+    const bool converted = localtime_r(&seconds, &local) != nullptr;
+#endif
+    if (!converted)
+        return QDateTime::fromMSecsSinceEpoch(ms)
+            .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz "))
+            .toUtf8();
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d ", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                  int(ms % 1000));
+    return QByteArray(text);
+}
+
 }  // namespace
 
 bool externalLogEnabled = true;
@@ -31,10 +57,7 @@ QString ExternalLogger::filePath() {
 }
 
 void ExternalLogger::write(const QString &text) {
-    const QByteArray line =
-        (QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz ")) + text +
-         QLatin1Char('\n'))
-            .toUtf8();
+    const QByteArray line = timeStamp() + (text + QLatin1Char('\n')).toUtf8();
     if (!ensureOpen(line.size()))
         return;
     if (m_file.write(line) != line.size() || !m_file.flush())

@@ -156,8 +156,13 @@ QList<CameraSetting *> CameraSettings::loadProfiles(const QString &vid, const QS
             delete record;
             continue;
         }
-        record->setVid(vid);
-        record->setPid(pid);
+        // Ids the file already holds are not set again: that would mark the record changed and
+        // have every file of the model rewritten (locked, copied and synced to disk) at the next
+        // turn of the event loop, or when the records are dropped.
+        if (record->vid() != vid)
+            record->setVid(vid);
+        if (record->pid() != pid)
+            record->setPid(pid);
         m_records.insert(key, record);
     }
     return m_records.values();
