@@ -5,6 +5,9 @@
 //   metric startup_hwm_kb <peak resident set so far>
 // together with the camera writes the program logged until then, and ends the program through
 // its event loop. The program itself is not changed.
+//
+// With TW_BENCH_PROBE_TRACE set, every debug line is also printed with its CLOCK_MONOTONIC time,
+// "trace <ns> <text>", which shows where the start-up time goes.
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -34,6 +37,7 @@ long peakResidentKb() {
 }
 
 QtMessageHandler previousHandler = nullptr;
+bool tracing = false;
 int cameraWrites = 0;
 qint64 lastCameraWriteNs = 0;
 
@@ -45,6 +49,10 @@ void countCameraWrites(QtMsgType type, const QMessageLogContext &context, const 
         ++cameraWrites;
         lastCameraWriteNs = monotonicNs();
     }
+    if (tracing) {
+        std::printf("trace %lld %s\n", static_cast<long long>(monotonicNs()), qPrintable(text));
+        std::fflush(stdout);
+    }
     previousHandler(type, context, text);
 }
 
@@ -54,6 +62,8 @@ public:
         if (!m_exposedNs && event->type() == QEvent::Expose && watched->isWindowType() &&
             static_cast<QWindow *>(watched)->isExposed()) {
             m_exposedNs = monotonicNs();
+            if (tracing)
+                std::printf("trace %lld window exposed\n", static_cast<long long>(m_exposedNs));
             connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
                     this, &StartupProbe::onIdle);
         }
@@ -81,6 +91,10 @@ private:
 };
 
 void installProbe() {
+    tracing = qEnvironmentVariableIsSet("TW_BENCH_PROBE_TRACE");
+    if (tracing)
+        std::printf("trace %lld application object created\n",
+                    static_cast<long long>(monotonicNs()));
     previousHandler = qInstallMessageHandler(countCameraWrites);
     QCoreApplication::instance()->installEventFilter(new StartupProbe);
 }
