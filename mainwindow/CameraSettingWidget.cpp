@@ -385,13 +385,6 @@ void CameraSettingWidget::onDeviceArrival(QString devPath) {
 }
 
 void CameraSettingWidget::runArrivalRefresh() {
-    if (arrivalRefreshRunning) {
-        // The previous refresh waits in a question about unsaved changes; rebuilding the list
-        // under it would pull the selection away. Try again once it is answered.
-        arrivalRefreshTimer->start();
-        return;
-    }
-    arrivalRefreshRunning = true;
     CameraDeviceManager *cameras = CameraDeviceManager::instance();
     AppGlobals *globals = AppGlobals::instance();
     const QString path = cameras->currentDevicePath();
@@ -399,7 +392,6 @@ void CameraSettingWidget::runArrivalRefresh() {
     cameras->selectByPath(path);
     ui->adjustmentWidget->refreshDeviceList(path.isEmpty() ? arrivedPath : path);
     globals->setApplyingProfile(false);
-    arrivalRefreshRunning = false;
 }
 
 bool CameraSettingWidget::isListedDevice(const QString &devPath) const {

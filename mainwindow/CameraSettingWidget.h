@@ -79,5 +79,4 @@ private:
     // Arrivals gather here: the first starts the timer, later ones join its refresh.
     QTimer *arrivalRefreshTimer = nullptr;
     QString arrivedPath;
-    bool arrivalRefreshRunning = false;
 };
