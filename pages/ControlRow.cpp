@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmapCache>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
@@ -13,6 +14,22 @@
 #include "ApplicationFont.h"
 #include "CameraDeviceManager.h"
 #include "ScreenScale.h"
+
+namespace {
+
+// Every row shows the same plus and minus icons: each icon is rendered from its SVG once per
+// size and then shared, instead of being parsed and drawn again for each of thirty buttons.
+QPixmap renderedIcon(const QString &iconPath, int side) {
+    const QString key = QStringLiteral("tintwell-row-icon:%1@%2").arg(iconPath).arg(side);
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap)) {
+        pixmap = QIcon(iconPath).pixmap(QSize(side, side), QIcon::Normal, QIcon::Off);
+        QPixmapCache::insert(key, pixmap);
+    }
+    return pixmap;
+}
+
+}  // namespace
 
 ControlRow::ControlRow(QSlider *slider, QToolButton *minusButton, QLineEdit *field,
                        QToolButton *plusButton)
@@ -42,7 +59,7 @@ void ControlRow::setUpStepButton(QToolButton *button, const QString &iconPath, i
     const int s = scaledPixels(16, factor);
     button->setAutoRepeat(true);
     button->setIconSize(QSize(s, s));
-    button->setIcon(QIcon(QIcon(iconPath).pixmap(QSize(s, s), QIcon::Normal, QIcon::Off)));
+    button->setIcon(QIcon(renderedIcon(iconPath, s)));
     button->setStyleSheet(QStringLiteral(".QToolButton{border:none;}"));
     button->setText(QString());
     QSlider *slider = m_slider;
@@ -84,7 +101,7 @@ long ControlRow::fieldValue() const {
 
 void setRowIcon(QLabel *label, const QString &iconPath, double factor) {
     const int s = scaledPixels(24, factor);
-    label->setPixmap(QIcon(iconPath).pixmap(s, s, QIcon::Normal, QIcon::Off));
+    label->setPixmap(renderedIcon(iconPath, s));
 }
 
 void applyControlPageFonts(QWidget *page) {
