@@ -152,6 +152,9 @@ void UserProfileWidget::onDeviceSelChanged(QString strDeviceKey) {
             selectItemBlocked(index);
     }
     applyProfile(record);
+    // The list now shows the new model: Delete must not stay usable on "Default" from the
+    // previous model's selection, where it would delete this model's base profile.
+    onShow();
 }
 
 bool UserProfileWidget::promptToSave() {

@@ -208,6 +208,15 @@ private slots:
         QCOMPARE(activeOnDisk(kWebCam), QStringLiteral("Night"));
     }
 
+    void aCameraChangeToDefaultLeavesDeleteUnusable() {
+        Rig rig;
+        rig.saveNew("Office", 10);
+        QVERIFY(rig.enabled("btnDeleteProfile"));
+        rig.selectCamera(kWebCam);
+        QCOMPARE(rig.profiles->currentText(), QStringLiteral("Default"));
+        QVERIFY(!rig.enabled("btnDeleteProfile"));
+    }
+
     // Saving from "Default" under the base profile's own name rereads the list without applying
     // anything; the page must still know which record is active when the camera changes.
     void savingUnderTheBaseNameKeepsTheActiveRecordUsable() {
