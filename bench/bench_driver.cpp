@@ -317,6 +317,8 @@ void benchInProcess(const Driver &driver, const Settings &settings, Table &table
                            settings.switchSamples, table);
     table.add({QStringLiteral("Profile switch, pick to last camera write (ms)"),
                m.value(QStringLiteral("switch_ms")), QStringLiteral("<= 5 ms"), 5.0});
+    table.add({QStringLiteral("  of it: index file write, synced to disk (ms)"),
+               m.value(QStringLiteral("switch_index_write_ms")), QString()});
     table.add({QStringLiteral("Camera writes per switch"), m.value(QStringLiteral("switch_writes")),
                QString()});
     table.add({QStringLiteral("Distinct controls written per switch"),
