@@ -3,6 +3,7 @@
 // to standard output,
 //   metric startup_end_ns <CLOCK_MONOTONIC>
 //   metric startup_hwm_kb <peak resident set so far>
+//   metric startup_cpu_ms <processor time the process has used so far>
 // together with the camera writes the program logged until then, and ends the program through
 // its event loop. The program itself is not changed.
 //
@@ -20,10 +21,14 @@
 
 namespace {
 
-qint64 monotonicNs() {
+qint64 clockNs(clockid_t clock) {
     timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
+    clock_gettime(clock, &now);
     return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+qint64 monotonicNs() {
+    return clockNs(CLOCK_MONOTONIC);
 }
 
 long peakResidentKb() {
@@ -79,6 +84,7 @@ private:
         std::printf("metric startup_exposed_ns %lld\n", static_cast<long long>(m_exposedNs));
         std::printf("metric startup_end_ns %lld\n", static_cast<long long>(idleNs));
         std::printf("metric startup_hwm_kb %ld\n", peakResidentKb());
+        std::printf("metric startup_cpu_ms %.3f\n", clockNs(CLOCK_PROCESS_CPUTIME_ID) / 1e6);
         std::printf("metric startup_camera_writes %d\n", cameraWrites);
         std::printf("metric startup_last_write_ns %lld\n",
                     static_cast<long long>(lastCameraWriteNs));
