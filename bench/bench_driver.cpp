@@ -32,6 +32,7 @@ struct Run {
     QString error;
     qint64 startNs = 0;
     Metrics metrics;
+    QMap<QString, QString> details;  // "detail <name> <text>" lines
     double first(const QString &name) const { return metrics.value(name).value(0, -1); }
 };
 
@@ -73,6 +74,8 @@ public:
             const QList<QByteArray> parts = line.trimmed().split(' ');
             if (parts.value(0) == "metric" && parts.size() == 3)
                 result.metrics[QString::fromUtf8(parts.at(1))].append(parts.at(2).toDouble());
+            else if (parts.value(0) == "detail" && parts.size() == 3)
+                result.details[QString::fromUtf8(parts.at(1))] = QString::fromUtf8(parts.at(2));
             else if (parts.value(0) == "failure")
                 result.error = QString::fromUtf8(line.mid(8));
         }
@@ -371,7 +374,8 @@ void benchLinuxControlPath(const Driver &driver, Table &table, QVector<QStringLi
             opens += r.metrics.value(QStringLiteral("v4l2_write_opens:") + property);
             breakdown.append(
                 {property, number(it.value().value(0)),
-                 number(r.metrics.value(QStringLiteral("v4l2_write_opens:") + property).value(0))});
+                 number(r.metrics.value(QStringLiteral("v4l2_write_opens:") + property).value(0)),
+                 r.details.value(QStringLiteral("v4l2_write_requests:") + property)});
         }
     }
     table.add({QStringLiteral("Linux: ioctls per property write (over 19 kinds)"), ioctls,
@@ -420,8 +424,9 @@ int main(int argc, char **argv) {
     table.print();
     if (!breakdown.isEmpty()) {
         std::printf("\nLinux control path, one write of each kind (emulated UVC camera):\n\n");
-        printGrid({QStringLiteral("Write"), QStringLiteral("ioctls"), QStringLiteral("opens")},
-                  breakdown, {true, false, false});
+        printGrid({QStringLiteral("Write"), QStringLiteral("ioctls"), QStringLiteral("opens"),
+                   QStringLiteral("requests, in order")},
+                  breakdown, {true, false, false, true});
     }
     return 0;
 }

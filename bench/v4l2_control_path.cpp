@@ -10,11 +10,14 @@
 
 #include <unistd.h>
 
+#include <linux/videodev2.h>
 #include <QApplication>
 #include <QComboBox>
+
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <mutex>
 
 #include "BenchCameras.h"
 #include "BenchReport.h"
@@ -28,10 +31,54 @@ namespace {
 
 std::atomic<int> emulatedIoctls{0};
 std::atomic<int> emulatedOpens{0};
+std::mutex requestsMutex;
+std::vector<unsigned long> emulatedRequests;
 
-gboolean countIoctl(GSignalInvocationHint *, guint, const GValue *, gpointer) {
+gboolean countIoctl(GSignalInvocationHint *, guint count, const GValue *values, gpointer) {
+    if (count >= 2) {
+        auto *client = static_cast<UMockdevIoctlClient *>(g_value_get_object(&values[1]));
+        const std::lock_guard<std::mutex> lock(requestsMutex);
+        emulatedRequests.push_back(umockdev_ioctl_client_get_request(client));
+    }
     ++emulatedIoctls;
     return TRUE;
+}
+
+QByteArray requestName(unsigned long request) {
+    switch (request) {
+        case VIDIOC_QUERYCAP:
+            return "QUERYCAP";
+        case VIDIOC_QUERY_EXT_CTRL:
+            return "QUERY_EXT_CTRL";
+        case VIDIOC_QUERYMENU:
+            return "QUERYMENU";
+        case VIDIOC_G_CTRL:
+            return "G_CTRL";
+        case VIDIOC_S_CTRL:
+            return "S_CTRL";
+        case VIDIOC_G_EXT_CTRLS:
+            return "G_EXT_CTRLS";
+        case VIDIOC_S_EXT_CTRLS:
+            return "S_EXT_CTRLS";
+        case VIDIOC_TRY_EXT_CTRLS:
+            return "TRY_EXT_CTRLS";
+        default:
+            return "0x" + QByteArray::number(qulonglong(request), 16);
+    }
+}
+
+// The requests since `from`, in order, as "QUERY_EXT_CTRL,S_EXT_CTRLS".
+QByteArray requestsSince(std::size_t from) {
+    const std::lock_guard<std::mutex> lock(requestsMutex);
+    QByteArrayList names;
+    for (std::size_t i = from; i < emulatedRequests.size(); ++i)
+        names.append(requestName(emulatedRequests[i]));
+    return names.join(',');
+}
+
+std::size_t requestCount() {
+    const std::lock_guard<std::mutex> lock(requestsMutex);
+    return emulatedRequests.size();
 }
 
 gboolean countOpen(GSignalInvocationHint *, guint, const GValue *, gpointer) {
@@ -137,6 +184,7 @@ void measureSingleWrites(AccessLog &log) {
         c.write(other);
         log.clear();
         traceMarker(c.name);
+        const std::size_t firstRequest = requestCount();
         const Calls before;
         c.write(measured);
         const Calls after;
@@ -147,6 +195,8 @@ void measureSingleWrites(AccessLog &log) {
                      after.ioctls - before.ioctls);
         reportMetric((QByteArray("v4l2_write_opens:") + c.name).constData(),
                      after.opens - before.opens);
+        std::printf("detail v4l2_write_requests:%s %s\n", c.name,
+                    requestsSince(firstRequest).constData());
     }
 }
 
