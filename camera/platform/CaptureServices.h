@@ -15,19 +15,22 @@ namespace capture {
 
 using Result = std::int32_t;
 
-constexpr Result kOk = 0;                                                  // S_OK
-constexpr Result kFalse = 1;                                               // S_FALSE
-constexpr Result kNotImplemented = static_cast<Result>(0x80004001u);      // E_NOTIMPL
-constexpr Result kNoInterface = static_cast<Result>(0x80004002u);         // E_NOINTERFACE
-constexpr Result kFail = static_cast<Result>(0x80004005u);                // E_FAIL
-constexpr Result kAccessDenied = static_cast<Result>(0x80070005u);        // E_ACCESSDENIED
-constexpr Result kGenFailure = static_cast<Result>(0x8007001Fu);          // ERROR_GEN_FAILURE
-constexpr Result kInvalidArg = static_cast<Result>(0x80070057u);          // E_INVALIDARG
-constexpr Result kBusy = static_cast<Result>(0x800700AAu);                // ERROR_BUSY
-constexpr Result kDeviceNotConnected = static_cast<Result>(0x8007048Fu);  // ERROR_DEVICE_NOT_CONNECTED
-constexpr Result kNotFound = static_cast<Result>(0x80070490u);            // ERROR_NOT_FOUND
+constexpr Result kOk = 0;                                             // S_OK
+constexpr Result kFalse = 1;                                          // S_FALSE
+constexpr Result kNotImplemented = static_cast<Result>(0x80004001u);  // E_NOTIMPL
+constexpr Result kNoInterface = static_cast<Result>(0x80004002u);     // E_NOINTERFACE
+constexpr Result kFail = static_cast<Result>(0x80004005u);            // E_FAIL
+constexpr Result kAccessDenied = static_cast<Result>(0x80070005u);    // E_ACCESSDENIED
+constexpr Result kGenFailure = static_cast<Result>(0x8007001Fu);      // ERROR_GEN_FAILURE
+constexpr Result kInvalidArg = static_cast<Result>(0x80070057u);      // E_INVALIDARG
+constexpr Result kBusy = static_cast<Result>(0x800700AAu);            // ERROR_BUSY
+constexpr Result kDeviceNotConnected =
+    static_cast<Result>(0x8007048Fu);                           // ERROR_DEVICE_NOT_CONNECTED
+constexpr Result kNotFound = static_cast<Result>(0x80070490u);  // ERROR_NOT_FOUND
 
-inline bool succeeded(Result r) { return r == kOk; }
+inline bool succeeded(Result r) {
+    return r == kOk;
+}
 
 // Mode flags of a control, as the camera reports and accepts them.
 constexpr std::int32_t kFlagAuto = 1;
@@ -72,8 +75,8 @@ class KsPropertySet {
 public:
     virtual ~KsPropertySet() = default;
     virtual Result get(const Guid &propertySet, std::uint32_t id, const void *instanceData,
-                       std::uint32_t instanceLength, void *propertyData,
-                       std::uint32_t dataLength, std::uint32_t *bytesReturned) = 0;
+                       std::uint32_t instanceLength, void *propertyData, std::uint32_t dataLength,
+                       std::uint32_t *bytesReturned) = 0;
     virtual Result set(const Guid &propertySet, std::uint32_t id, const void *instanceData,
                        std::uint32_t instanceLength, const void *propertyData,
                        std::uint32_t dataLength) = 0;
