@@ -11,6 +11,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TINTWELL_BENCH_BUILD_DIR:-$root/build-bench}
 
+# Build messages go to standard error, so that standard output holds the table alone.
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release > /dev/null
-cmake --build "$build" --target tintwell_bench --parallel "$(nproc)"
+cmake --build "$build" --target tintwell_bench --parallel "$(nproc)" >&2
 exec "$build/bench/tintwell_bench" "$@"
