@@ -79,16 +79,16 @@ std::string UvcTestbed::addNode(const Plugged &camera, int number, NodeKind kind
     const std::string devnode = "/dev/" + name;
     const std::string dev = "81:" + std::to_string(number);
     const char *index = kind == NodeKind::Capture ? "0" : "1";
-    std::string syspath = taken(umockdev_testbed_add_device(
-        m_testbed, "video4linux", name.c_str(), camera.interfaceSyspath.c_str(), "name",
-        card.c_str(), "dev", dev.c_str(), "index", index, nullptr, "DEVNAME", devnode.c_str(),
-        nullptr));
-    // The testbed leaves /dev to the test.
+    // The testbed leaves /dev to the test. The node answers before its "add" event goes out, as
+    // with udev's own events: a program that listens opens the node as soon as it hears of it.
     const std::string root = taken(umockdev_testbed_get_root_dir(m_testbed));
     g_mkdir_with_parents((root + "/dev").c_str(), 0755);
     g_file_set_contents((root + devnode).c_str(), "", 0, nullptr);
     attachDriver(devnode, camera.driver, kind);
-    return syspath;
+    return taken(umockdev_testbed_add_device(m_testbed, "video4linux", name.c_str(),
+                                             camera.interfaceSyspath.c_str(), "name", card.c_str(),
+                                             "dev", dev.c_str(), "index", index, nullptr, "DEVNAME",
+                                             devnode.c_str(), nullptr));
 }
 
 void UvcTestbed::attachDriver(const std::string &devnode, std::shared_ptr<EmulatedUvcDriver> driver,
