@@ -158,6 +158,12 @@ class Table {
 public:
     void add(const Row &row) { m_rows.append(row); }
     void note(const QString &text) { m_notes.append(text); }
+    // A benchmark that should have run could not: noted, and the driver ends with status 1.
+    void failure(const QString &text) {
+        note(text);
+        m_failed = true;
+    }
+    bool failed() const { return m_failed; }
 
     void print() const {
         const QStringList header = {QStringLiteral("Benchmark"), QStringLiteral("Median"),
@@ -188,6 +194,7 @@ public:
 private:
     QVector<Row> m_rows;
     QStringList m_notes;
+    bool m_failed = false;
 };
 
 void progress(const QString &text) {
@@ -237,7 +244,7 @@ void benchStartup(const Driver &driver, const Settings &settings, Table &table) 
     const Run fixture =
         driver.run(QStringLiteral(TW_BENCH_FIXTURE), {data, cameras}, driver.baseEnvironment());
     if (!fixture.ok) {
-        table.note(QStringLiteral("Start-up not run: %1").arg(fixture.error));
+        table.failure(QStringLiteral("Start-up not run: %1").arg(fixture.error));
         return;
     }
     QProcessEnvironment floorEnv = driver.baseEnvironment();
@@ -284,7 +291,7 @@ void benchStartup(const Driver &driver, const Settings &settings, Table &table) 
             problem = QStringLiteral("camera writes went on after the window was up");
     }
     if (!problem.isEmpty())
-        table.note(QStringLiteral("Start-up: %1").arg(problem));
+        table.failure(QStringLiteral("Start-up: %1").arg(problem));
     table.add({QStringLiteral("Start-up, tintwell (ms)"), programMs, QString()});
     table.add({QStringLiteral("Start-up, floor window (ms)"), floorMs, QString()});
     table.add({QStringLiteral("Start-up, tintwell / floor"), ratios, QStringLiteral("<= 2.0"), 2.0,
@@ -314,7 +321,7 @@ Metrics runSamples(const Driver &driver, const QString &program, int processes, 
         const Run r = driver.run(program, {QStringLiteral("--samples"), QString::number(samples)},
                                  driver.baseEnvironment());
         if (!r.ok) {
-            table.note(
+            table.failure(
                 QStringLiteral("%1 not run: %2").arg(QFileInfo(program).fileName(), r.error));
             return Metrics();
         }
@@ -363,7 +370,7 @@ void benchLinuxControlPath(const Driver &driver, Table &table, QVector<QStringLi
     progress(QStringLiteral("Linux control path"));
     const Run r = driver.run(wrapper, {program}, driver.baseEnvironment());
     if (!r.ok) {
-        table.note(QStringLiteral("Linux control path not run: %1").arg(r.error));
+        table.failure(QStringLiteral("Linux control path not run: %1").arg(r.error));
         return;
     }
     QVector<double> ioctls, opens;
@@ -428,5 +435,5 @@ int main(int argc, char **argv) {
                    QStringLiteral("requests, in order")},
                   breakdown, {true, false, false, true});
     }
-    return 0;
+    return table.failed() ? 1 : 0;
 }
