@@ -114,8 +114,10 @@ class TestV4l2Program : public QObject {
 
     Program *launch() {
         const QProcessEnvironment env = environment();
-        if (!env.contains("UMOCKDEV_DIR") || !env.value("LD_PRELOAD").contains("umockdev"))
+        if (!env.contains("UMOCKDEV_DIR") || !env.value("LD_PRELOAD").contains("umockdev")) {
+            qWarning("the testbed's environment would not reach the program");
             return nullptr;
+        }
         m_program = std::make_unique<Program>();
         m_program->start(env);
         Program *program = m_program.get();
@@ -156,7 +158,7 @@ private slots:
         std::shared_ptr<EmulatedUvcDriver> camera = m_bed->plug(docCam());
         writeProfiles();
         Program *program = launch();
-        QVERIFY2(program, "the program did not start inside the testbed");
+        QVERIFY2(program, "the program did not build its window inside the testbed");
 
         QVERIFY(program->hasLine("camera count: 1"));
         QVERIFY(program->hasLine("camera 1 : \"Velt DocCam V4\" " + quoted(kPath)));
@@ -172,7 +174,7 @@ private slots:
         m_bed->plug(docCam());
         writeProfiles();
         Program *program = launch();
-        QVERIFY2(program, "the program did not start inside the testbed");
+        QVERIFY2(program, "the program did not build its window inside the testbed");
         QVERIFY(program->hasLine("camera count: 1"));
 
         m_bed->unplug(kUsbName);
@@ -197,6 +199,7 @@ private slots:
         QCOMPARE(program->countStartingWith("device arrival:"), 1);
         QVERIFY(program->hasLine("device arrival: " + quoted(kPath)));
 
+        QCOMPARE(program->process().state(), QProcess::Running);
         program->process().terminate();
         QVERIFY(program->process().waitForFinished(kWaitMs));
     }
