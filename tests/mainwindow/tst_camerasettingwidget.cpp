@@ -4,8 +4,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QMenu>
@@ -16,11 +14,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
+#include <optional>
 
 #include "AboutWidget.h"
 #include "AppGlobals.h"
 #include "CameraDeviceManager.h"
+#include "CameraListFile.h"
 #include "CameraSettingWidget.h"
+#include "DebugCapture.h"
+#include "FreshDataFolder.h"
 #include "ModalScript.h"
 #include "PreviewWidget.h"
 #include "SettingLargeButton.h"
@@ -32,20 +34,6 @@ const int kRefreshWaitMs = 8000;
 const QString kSaveQuestion =
     QStringLiteral("Do you want to save changes to the profile? [default Yes]");
 
-QStringList g_log;
-
-void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &message) {
-    if (type == QtDebugMsg)
-        g_log << message;
-}
-
-int countLines(const QString &start) {
-    int n = 0;
-    for (const QString &line : qAsConst(g_log))
-        n += line.startsWith(start) ? 1 : 0;
-    return n;
-}
-
 struct Camera {
     QString pid;
     QString name;
@@ -53,11 +41,7 @@ struct Camera {
     // Interface 0 is the one the camera is listed by; others are further interfaces of the same
     // device.
     QString path(int interface = 0) const {
-        return QStringLiteral(
-                   "@device:pnp:\\\\?\\usb#vid_1a2b&pid_%1&mi_%2#7&%1&0&0000#"
-                   "{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global")
-            .arg(pid)
-            .arg(interface, 2, 10, QLatin1Char('0'));
+        return usbCameraPath(QStringLiteral("1a2b"), pid, pid, interface);
     }
     QString key() const { return QStringLiteral("1a2b__") + pid; }
 };
@@ -96,18 +80,19 @@ class TestCameraSettingWidget : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    CameraListFile m_cameras{m_dir.filePath(QStringLiteral("cameras.json"))};
+    std::optional<DebugCapture> m_log;
     std::unique_ptr<CameraSettingWidget> m_window;
 
-    QString camerasFile() const { return m_dir.filePath(QStringLiteral("cameras.json")); }
-
     void plug(const QList<Camera> &cameras) {
-        QJsonArray list;
+        QList<QJsonObject> described;
         for (const Camera &camera : cameras)
-            list.append(describe(camera));
-        QFile file(camerasFile());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QJsonDocument(QJsonObject{{"cameras", list}}).toJson());
+            described << describe(camera);
+        QVERIFY(m_cameras.write(described));
     }
+
+    QStringList logged() const { return m_log->lines(); }
+    int countLines(const QString &start) const { return m_log->count(start); }
 
     // A fresh window on exactly these cameras, with nothing modified.
     void startWith(const QList<Camera> &cameras) {
@@ -117,7 +102,7 @@ class TestCameraSettingWidget : public QObject {
             supported += camera.pid == kGeneric.pid ? 0 : 1;
         QTRY_COMPARE(CameraDeviceManager::instance()->enumerateDevices(), supported);
         AppGlobals::instance()->setModified(false, false);
-        g_log.clear();
+        m_log->clear();
         m_window = std::make_unique<CameraSettingWidget>();
         m_window->show();
     }
@@ -171,9 +156,10 @@ class TestCameraSettingWidget : public QObject {
 private slots:
     void initTestCase() {
         plug({kDocCam, kWebCam});
-        qputenv("TINTWELL_SIMULATED_CAMERAS", QFile::encodeName(camerasFile()));
-        qInstallMessageHandler(captureDebug);
+        qputenv("TINTWELL_SIMULATED_CAMERAS", QFile::encodeName(m_cameras.path()));
+        m_log.emplace();
     }
+    void cleanupTestCase() { m_log.reset(); }
 
     void cleanup() {
         m_window.reset();
@@ -191,17 +177,17 @@ private slots:
         QVERIFY(!button("btnProfile")->isVisibleTo(m_window.get()));
         QCOMPARE(iconImage(button("btnAdjustment")->icon()), svgImage("adjustment_sel"));
         QCOMPARE(iconImage(button("btnAdvanced")->icon()), svgImage("advanced"));
-        QCOMPARE(g_log.first(), QStringLiteral("register notification result: true"));
+        QCOMPARE(logged().first(), QStringLiteral("register notification result: true"));
         for (const char *page : {"adjustmentWidget", "advancedWidget", "userProfileWidget"}) {
             const QString line = QStringLiteral("%1 hint height: %2")
                                      .arg(QLatin1String(page))
                                      .arg(w<QWidget>(page)->minimumHeight());
-            QVERIFY2(g_log.contains(line), qPrintable(line));
+            QVERIFY2(logged().contains(line), qPrintable(line));
         }
-        QVERIFY(g_log.contains(QStringLiteral(
+        QVERIFY(logged().contains(QStringLiteral(
             "==========camerasettingwidget==========control font is: \"Arial Unicode MS\"")));
         // The profile page learnt of the camera and the save buttons follow the modified flag.
-        QVERIFY(g_log.contains("onDeviceSelChanged deviceid: \"" + kDocCam.key() + "\""));
+        QVERIFY(logged().contains("onDeviceSelChanged deviceid: \"" + kDocCam.key() + "\""));
         auto *save = w<QPushButton>("btnSaveProfile");
         QVERIFY(!save->isEnabled());
         AppGlobals::instance()->setModified(true, true);
@@ -289,7 +275,7 @@ private slots:
         QCOMPARE(openTopLevels<PreviewWidget>().size(), 1);
         QPointer<PreviewWidget> preview = openTopLevels<PreviewWidget>().first();
         QCOMPARE(preview->windowTitle(), QStringLiteral("Preview"));
-        QVERIFY(g_log.contains("preview camera devicePath: " + quoted(kDocCam.path())));
+        QVERIFY(logged().contains("preview camera devicePath: " + quoted(kDocCam.path())));
         QCOMPARE(preview->y(), m_window->y());
         QVERIFY2(preview->x() + preview->width() <= m_window->x() ||
                      preview->width() > preview->screen()->geometry().width(),
@@ -334,7 +320,7 @@ private slots:
         plug({kDocCam, kWebCam, kVisualizer});
         QTRY_COMPARE_WITH_TIMEOUT(listed().size(), 3, kRefreshWaitMs);
 
-        g_log.clear();
+        m_log->clear();
         plug({kDocCam, kWebCam, kVisualizer, kPtzCam, kGeneric});
         emit m_window->deviceArrival(kPtzCam.path(2));  // a second interface of the same camera
         QTRY_COMPARE_WITH_TIMEOUT(listed().size(), 4, kRefreshWaitMs);
@@ -405,8 +391,9 @@ private slots:
         QCOMPARE(script.seen, QStringList({kSaveQuestion}));
         QVERIFY(!AppGlobals::instance()->isModified());
         // Answered while the camera was still the selected one.
-        const int answered = g_log.indexOf(QRegularExpression("return .*"));
-        const int movedOn = g_log.indexOf("onDeviceSelChanged deviceid: \"" + kWebCam.key() + "\"");
+        const int answered = logged().indexOf(QRegularExpression("return .*"));
+        const int movedOn =
+            logged().indexOf("onDeviceSelChanged deviceid: \"" + kWebCam.key() + "\"");
         QVERIFY(answered >= 0 && movedOn > answered);
     }
 
@@ -428,14 +415,13 @@ private slots:
         script.answer(QMessageBox::No);
         exit->trigger();
         QCOMPARE(script.seen, QStringList({kSaveQuestion}));
-        QCOMPARE(g_log.last(), QStringLiteral("unregister notification result: true"));
+        QCOMPARE(logged().last(), QStringLiteral("unregister notification result: true"));
     }
 };
 
 int main(int argc, char **argv) {
     // Profiles and the index file go to a fresh folder, never the user's own.
-    QTemporaryDir dataHome;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
+    FreshDataFolder dataFolder;
     QApplication app(argc, argv);
     TestCameraSettingWidget test;
     return QTest::qExec(&test, argc, argv);

@@ -5,11 +5,11 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "AboutWidget.h"
 #include "CameraSettingWidget.h"
+#include "FreshDataFolder.h"
 #include "SettingLargeButton.h"
 
 class TestLargeScreen : public QObject {
@@ -56,8 +56,7 @@ private slots:
 };
 
 int main(int argc, char **argv) {
-    QTemporaryDir dataHome;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
+    FreshDataFolder dataFolder;
     QApplication app(argc, argv);
     TestLargeScreen test;
     return QTest::qExec(&test, argc, argv);

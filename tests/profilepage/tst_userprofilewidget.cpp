@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QPushButton>
 #include <QSlider>
 #include <QtTest>
 
@@ -6,6 +7,8 @@
 #include "AppGlobals.h"
 #include "CameraDeviceManager.h"
 #include "CameraSettings.h"
+#include "DebugCapture.h"
+#include "FreshDataFolder.h"
 #include "ModalScript.h"
 #include "UserProfileWidget.h"
 
@@ -14,8 +17,6 @@ const QString kDocCam = "1a2b__3c4d";  // brightness default 0
 const QString kWebCam = "1a2b__1f05";  // brightness default 128
 const QString kSaveQuestion = "Do you want to save changes to the profile? [default Yes]";
 const QString kDeleteQuestion = "Do you want to delete the profile? [default No]";
-
-QStringList debugLines;
 
 // The profile page beside the Basic page, wired the way the main window wires them.
 struct Rig {
@@ -186,14 +187,13 @@ private slots:
     void cancellingTheNameDuringACameraChangeFollowsTheNewCamera() {
         Rig rig;
         rig.userSetsBrightness(10);
-        debugLines.clear();
-        const QtMessageHandler testLog = qInstallMessageHandler(
-            [](QtMsgType, const QMessageLogContext &, const QString &line) { debugLines << line; });
+        QStringList debugLines;
         {
+            DebugCapture log;
             ModalScript script;
             script.answer(QMessageBox::Yes).cancelName();
             rig.selectCamera(kWebCam);
-            qInstallMessageHandler(testLog);
+            debugLines = log.lines();
             QCOMPARE(script.seen, QStringList({kSaveQuestion, "name dialog"}));
         }
         QVERIFY(debugLines.contains("canceled"));
@@ -234,8 +234,7 @@ private slots:
 };
 
 int main(int argc, char **argv) {
-    QTemporaryDir dataHome;
-    qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
+    FreshDataFolder dataFolder;
     QApplication app(argc, argv);
     TestUserProfileWidget test;
     return QTest::qExec(&test, argc, argv);
