@@ -4,8 +4,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,21 +14,18 @@
 #include <QToolButton>
 #include <QtTest>
 #include <memory>
+#include <optional>
 
 #include "AdjustmentWidget.h"
 #include "AppGlobals.h"
 #include "CameraDeviceManager.h"
+#include "CameraListFile.h"
 #include "CameraSetting.h"
+#include "DebugCapture.h"
+#include "FreshDataFolder.h"
 #include "SimulatedBackend.h"
 
 namespace {
-
-QStringList g_log;
-
-void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &message) {
-    if (type == QtDebugMsg)
-        g_log << message;
-}
 
 CameraDeviceManager *cam() {
     return CameraDeviceManager::instance();
@@ -41,12 +36,7 @@ struct Camera {
     QString name;
     bool hasGain;
 
-    QString path() const {
-        return QStringLiteral(
-                   "@device:pnp:\\\\?\\usb#vid_1a2b&pid_%1&mi_00#6&2b1c7f0&0&0000#"
-                   "{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global")
-            .arg(pid);
-    }
+    QString path() const { return usbCameraPath(QStringLiteral("1a2b"), pid, "2b1c7f0"); }
     QString key() const { return QStringLiteral("1a2b__") + pid; }
 };
 
@@ -93,6 +83,8 @@ class TestAdjustmentWidget : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    CameraListFile m_cameras{m_dir.filePath(QStringLiteral("cameras.json"))};
+    std::optional<DebugCapture> m_log;
     std::unique_ptr<AdjustmentWidget> m_page;
     std::unique_ptr<QSignalSpy> m_announced;
     int m_records = 0;
@@ -105,21 +97,19 @@ class TestAdjustmentWidget : public QObject {
     }
     QComboBox *devices() { return w<QComboBox>("cbbDevices"); }
 
-    QString camerasFile() const { return m_dir.filePath(QStringLiteral("cameras.json")); }
-
     void writeCameras(const QList<Camera> &cameras) {
-        QJsonArray list;
+        QList<QJsonObject> described;
         for (const Camera &camera : cameras)
-            list.append(describe(camera));
-        QFile file(camerasFile());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QJsonDocument(QJsonObject{{"cameras", list}}).toJson());
+            described << describe(camera);
+        QVERIFY(m_cameras.write(described));
     }
 
     void useCameras(const QList<Camera> &cameras) {
         writeCameras(cameras);
-        cam()->setBackend(createSimulatedBackend(camerasFile()));
+        m_cameras.useInCameraLayer();
     }
+
+    QStringList logged() const { return m_log->lines(); }
 
     std::unique_ptr<CameraSetting> newRecord() {
         return std::make_unique<CameraSetting>(
@@ -136,8 +126,9 @@ class TestAdjustmentWidget : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
-        qInstallMessageHandler(captureDebug);
+        m_log.emplace();
     }
+    void cleanupTestCase() { m_log.reset(); }
 
     void init() {
         AppGlobals::instance()->setCurrentDeviceKey(QString());
@@ -149,7 +140,7 @@ private slots:
                 &AdjustmentWidget::onDeviceSelChanged);
         m_announced =
             std::make_unique<QSignalSpy>(m_page.get(), &AdjustmentWidget::deviceSelChanged);
-        g_log.clear();
+        m_log->clear();
     }
 
     void cleanup() {
@@ -187,10 +178,10 @@ private slots:
         QCOMPARE(AppGlobals::instance()->currentDeviceKey(), A.key());
         QCOMPARE(cam()->currentDevicePath(), A.path());
         QVERIFY(m_page->isEnabled());
-        QVERIFY(g_log.contains(QStringLiteral("camera count: 2")));
-        QVERIFY(g_log.contains(QStringLiteral("camera 1 : \"%1\" \"%2\"")
-                                   .arg(A.name, QString(A.path()).replace("\\", "\\\\"))));
-        QVERIFY(g_log.contains(QStringLiteral("devid: \"%1\"").arg(A.key())));
+        QVERIFY(logged().contains(QStringLiteral("camera count: 2")));
+        QVERIFY(logged().contains(QStringLiteral("camera 1 : \"%1\" \"%2\"")
+                                      .arg(A.name, QString(A.path()).replace("\\", "\\\\"))));
+        QVERIFY(logged().contains(QStringLiteral("devid: \"%1\"").arg(A.key())));
     }
 
     void refreshKeepsOrMovesTheSelection() {
@@ -200,14 +191,15 @@ private slots:
 
         m_page->refreshDeviceList(A.path());
         QCOMPARE(m_announced->count(), 0);
-        QVERIFY(g_log.contains(QStringLiteral("equal camera dev path, selection not changed..")));
+        QVERIFY(
+            logged().contains(QStringLiteral("equal camera dev path, selection not changed..")));
 
         // Another camera, not first in the list: once from the selection, once at the end.
         m_page->refreshDeviceList(B.path());
         QCOMPARE(announcedKeys(), (QStringList{B.key(), B.key()}));
         QCOMPARE(devices()->currentText(), B.name);
         QCOMPARE(cam()->currentDevicePath(), B.path());
-        QVERIFY(g_log.contains(
+        QVERIFY(logged().contains(
             QStringLiteral("camera changed, previd: \"%1\" devid: \"%2\"").arg(A.key(), B.key())));
 
         // The first entry is current right after the list is rebuilt: only the final one.
@@ -393,8 +385,7 @@ private slots:
 
 int main(int argc, char **argv) {
     // Profiles and the index file go to a fresh folder, never the user's own.
-    QTemporaryDir dataHome;
-    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
+    FreshDataFolder dataFolder;
     QApplication app(argc, argv);
     TestAdjustmentWidget test;
     return QTest::qExec(&test, argc, argv);

@@ -2,8 +2,6 @@
 // what a save stores, and that a profile dropped by the store is never read again.
 
 #include <QApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -14,29 +12,19 @@
 #include <QtTest>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "AdvancedWidget.h"
 #include "AppGlobals.h"
 #include "CameraDeviceManager.h"
+#include "CameraListFile.h"
 #include "CameraSetting.h"
 #include "CameraSettings.h"
+#include "DebugCapture.h"
+#include "FreshDataFolder.h"
 #include "SimulatedBackend.h"
 
 namespace {
-
-QStringList g_log;
-
-void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &message) {
-    if (type == QtDebugMsg)
-        g_log << message;
-}
-
-int logCount(const QString &prefix, const QString &suffix = QString()) {
-    int n = 0;
-    for (const QString &line : g_log)
-        n += line.startsWith(prefix) && line.endsWith(suffix);
-    return n;
-}
 
 CameraDeviceManager *cam() {
     return CameraDeviceManager::instance();
@@ -73,6 +61,7 @@ class TestAdvancedWidget : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    std::optional<DebugCapture> m_log;
     std::unique_ptr<AdvancedWidget> m_page;
     int m_profiles = 0;
 
@@ -112,29 +101,27 @@ class TestAdvancedWidget : public QObject {
 
     void selectCamera(const QString &key) {
         m_page->onDeviceSelChanged(key);
-        g_log.clear();
+        m_log->clear();
+    }
+    int logCount(const QString &prefix, const QString &suffix = QString()) const {
+        return m_log->count(prefix, suffix);
     }
 
     // One document camera with focus only; `powerLine` empty means no property set interface.
-    QString writeCameraFile(const QJsonObject &powerLine) {
+    static QJsonObject documentCamera(const QJsonObject &powerLine) {
         QJsonObject focus{{"min", 0},  {"max", 1023},  {"step", 1}, {"default", 300},
                           {"caps", 3}, {"value", 300}, {"flags", 1}};
-        QJsonObject camera{{"path",
-                            "@device:pnp:\\\\?\\usb#vid_1a2b&pid_3c4d&mi_00#6&1&0&0000#"
-                            "{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global"},
+        QJsonObject camera{{"path", usbCameraPath("1a2b", "3c4d", "1")},
                            {"friendlyName", "Velt DocCam V4"},
                            {"cameraControl", QJsonObject{{"6", focus}}}};
         if (!powerLine.isEmpty())
             camera.insert("powerLine", powerLine);
-        const QString path = m_dir.filePath(QString("cams%1.json").arg(++m_profiles));
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(QJsonDocument(QJsonObject{{"cameras", QJsonArray{camera}}}).toJson());
-        return path;
+        return camera;
     }
 
 private slots:
-    void initTestCase() { qInstallMessageHandler(captureDebug); }
+    void initTestCase() { m_log.emplace(); }
+    void cleanupTestCase() { m_log.reset(); }
 
     void init() {
         useCameras(QString(), "1a2b", "3c4d");
@@ -155,7 +142,7 @@ private slots:
         QCOMPARE(w<QLineEdit>("txtFocus")->text(), QString("420"));
 
         QSignalSpy modified(AppGlobals::instance(), &AppGlobals::modifyStateChanged);
-        g_log.clear();
+        m_log->clear();
         w<QRadioButton>("rbtnFocusManual")->click();
         QVERIFY(manual("slFocus", "btnAddFocus", "btnSubFocus"));
         QCOMPARE(control(CameraControl_Focus).flags, 2L);
@@ -193,7 +180,7 @@ private slots:
         QCOMPARE(AppGlobals::instance()->isModified(), true);
 
         // A slider move is a manual value whatever the buttons show.
-        g_log.clear();
+        m_log->clear();
         w<QSlider>("slWhiteBalance")->setValue(5100);
         QCOMPARE(whiteBalance().flags, 3L);
         QCOMPARE(whiteBalance().value, 5100L);
@@ -306,7 +293,9 @@ private slots:
         auto before = profile([](CameraSetting &s) { s.setPowerLineFrequency(1, true); });
         apply(before.get());  // leaves rbtnPL50 checked from the previous camera
 
-        useCameras(writeCameraFile(powerLine), "1a2b", "3c4d");
+        const CameraListFile file(m_dir.filePath(QString("cams%1.json").arg(++m_profiles)));
+        QVERIFY(file.write({documentCamera(powerLine)}));
+        useCameras(file.path(), "1a2b", "3c4d");
         selectCamera("1a2b__3c4d");
         auto setting = profile();
         apply(setting.get());
@@ -335,7 +324,7 @@ private slots:
     void refreshFromProfile() {
         m_page->refreshFromProfile();  // nothing loaded yet
         QCOMPARE(w<QSlider>("slZoom")->value(), 0);
-        QCOMPARE(g_log.size(), 0);
+        QCOMPARE(m_log->lines().size(), 0);
 
         auto setting = profile([](CameraSetting &s) {
             s.setZoom(300, true);
@@ -365,16 +354,15 @@ private slots:
         apply(record);
         w<QSlider>("slZoom")->setValue(210);
         store->loadProfiles("1a2b", "3c4d");
-        g_log.clear();
+        m_log->clear();
         m_page->refreshFromProfile();
         QCOMPARE(w<QSlider>("slZoom")->value(), 210);
-        QCOMPARE(g_log.size(), 0);
+        QCOMPARE(m_log->lines().size(), 0);
     }
 };
 
 int main(int argc, char **argv) {
-    QTemporaryDir home;
-    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    FreshDataFolder dataFolder;
     QApplication app(argc, argv);
     TestAdvancedWidget test;
     return QTest::qExec(&test, argc, argv);

@@ -5,30 +5,27 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QtTest>
+#include <optional>
 
+#include "CameraListFile.h"
+#include "DebugCapture.h"
 #include "PreviewWidget.h"
 
 namespace {
 
-QStringList g_log;
-
-void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &message) {
-    if (type == QtDebugMsg)
-        g_log << message;
-}
-
-const QString kDocCamPath = QStringLiteral(
-    "@device:pnp:\\\\?\\usb#vid_1a2b&pid_3c4d&mi_00#6&2b1c7f0&0&0000#"
-    "{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global");
+const QString kDocCamPath = usbCameraPath("1a2b", "3c4d", "2b1c7f0");
 
 }  // namespace
 
 class TestPreviewWidget : public QObject {
     Q_OBJECT
 
+    std::optional<DebugCapture> m_log;
+
 private slots:
-    void initTestCase() { qInstallMessageHandler(captureDebug); }
-    void init() { g_log.clear(); }
+    void initTestCase() { m_log.emplace(); }
+    void cleanupTestCase() { m_log.reset(); }
+    void init() { m_log->clear(); }
 
     void cameraWithoutPictureShowsTheMessageOnBlack_data() {
         QTest::addColumn<QString>("path");
@@ -44,8 +41,9 @@ private slots:
         PreviewWidget preview(path);
         preview.show();
         QVERIFY(QTest::qWaitForWindowExposed(&preview));
-        QTEST(g_log.value(0), "logged");
-        QCOMPARE(g_log.mid(1), QStringList{"camera init failed"});
+        const QStringList logged = m_log->lines();
+        QTEST(logged.value(0), "logged");
+        QCOMPARE(logged.mid(1), QStringList{"camera init failed"});
 
         auto *message = preview.findChild<QLabel *>("lblErrorString");
         QVERIFY(message->isVisible());
@@ -72,7 +70,8 @@ private slots:
         PreviewWidget preview(kDocCamPath);
         preview.show();
         QStringList loggedAtSignal;
-        connect(&preview, &PreviewWidget::closeSignal, this, [&] { loggedAtSignal = g_log; });
+        connect(&preview, &PreviewWidget::closeSignal, this,
+                [&] { loggedAtSignal = m_log->lines(); });
         QSignalSpy closed(&preview, &PreviewWidget::closeSignal);
         QVERIFY(preview.close());
         QCOMPARE(closed.count(), 1);
