@@ -1,8 +1,12 @@
 #include <QtTest>
 
 #include "CameraDeviceManager.h"
+#include "CameraListFile.h"
 #include "CameraTestSupport.h"
 #include "CaptureBackendFactory.h"
+#include "DebugCapture.h"
+#include "FileBytes.h"
+#include "FreshDataFolder.h"
 #include "SimulatedBackend.h"
 
 class TestCameraDevices : public QObject {
@@ -14,7 +18,7 @@ class TestCameraDevices : public QObject {
 
     void useCameras(const QList<QByteArray> &cameras) {
         const QString file = m_dir.filePath(QString("cameras%1.json").arg(++m_files));
-        writeFileInPlace(file, camerasJson(cameras));
+        QVERIFY(writeFile(file, camerasJson(cameras)));
         m->setBackend(createSimulatedBackend(file));
     }
     QStringList listedPaths() const {
@@ -25,8 +29,9 @@ class TestCameraDevices : public QObject {
     }
     // Three supported cameras D1, D2, D3 in this order.
     QStringList useThreeCameras() {
-        const QStringList paths = {usbPath("1a2b", "3c4d", "1"), usbPath("1a2b", "2a10", "2"),
-                                   usbPath("1a2b", "3c4d", "3")};
+        const QStringList paths = {usbCameraPath("1a2b", "3c4d", "1"),
+                                   usbCameraPath("1a2b", "2a10", "2"),
+                                   usbCameraPath("1a2b", "3c4d", "3")};
         useCameras({cameraJson(paths[0], "Velt DocCam V4"), cameraJson(paths[1], "DocCam Mini"),
                     cameraJson(paths[2], "Velt DocCam V4")});
         m->enumerateDevices();
@@ -36,14 +41,14 @@ class TestCameraDevices : public QObject {
 
 private slots:
     void enumerationKeepsSupportedCamerasOnce() {
-        const QString good = usbPath("1a2b", "3c4d", "a");
-        const QString nameRejected = usbPath("1a2b", "3c4d", "b");
-        const QString upperPid = usbPath("1a2b", "5F2A", "c");
+        const QString good = usbCameraPath("1a2b", "3c4d", "a");
+        const QString nameRejected = usbCameraPath("1a2b", "3c4d", "b");
+        const QString upperPid = usbCameraPath("1a2b", "5F2A", "c");
         useCameras({
             cameraJson(good, "Velt DocCam V4"),
             cameraJson(nameRejected, "Generic USB Camera"),
-            cameraJson(usbPath("1a2b", "ffff", "d"), "Velt DocCam V4"),
-            cameraJson(usbPath("1a2b", "3c00", "e"), QString()),  // no property bag
+            cameraJson(usbCameraPath("1a2b", "ffff", "d"), "Velt DocCam V4"),
+            cameraJson(usbCameraPath("1a2b", "3c00", "e"), QString()),  // no property bag
             cameraJson("@device:sw:{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\virtual", "DocCam Mini"),
             cameraJson(good, "DocCam Mini"),                    // same path again
             cameraJson(good.toUpper(), " Velt WebCam W1080 "),  // another path by case
@@ -67,7 +72,7 @@ private slots:
     void enumerationWithoutCameras() {
         useCameras({});
         QCOMPARE(m->enumerateDevices(), -1);
-        useCameras({cameraJson(usbPath("1a2b", "ffff"), "Generic USB Camera")});
+        useCameras({cameraJson(usbCameraPath("1a2b", "ffff"), "Generic USB Camera")});
         QCOMPARE(m->enumerateDevices(), 0);
         QCOMPARE(m->count(), 0);
     }
@@ -105,7 +110,7 @@ private slots:
     void selectByPathIgnoresCase() {
         const QStringList paths = useThreeCameras();
         m->setCurrentIndex(0);
-        DebugLines debug;
+        DebugCapture debug(DebugCapture::EveryMessage);
         m->selectByPath(paths[1].toUpper());
         QCOMPARE(m->currentIndex(), 1);
         QCOMPARE(debug.lines().size(), 4);  // two lines for each entry looked at
@@ -118,7 +123,7 @@ private slots:
     void selectByVidPidComparesExactly() {
         const QStringList paths = useThreeCameras();
         m->setCurrentIndex(1);
-        DebugLines debug;
+        DebugCapture debug(DebugCapture::EveryMessage);
         m->selectByVidPid("1a2b", "3c4d");
         QCOMPARE(m->currentIndex(), 0);  // the first of two equal models
         QCOMPARE(debug.lines(), QStringList({"capCount: 2", "cap 1: \"1a2b\" , cap 2: \"3c4d\"",

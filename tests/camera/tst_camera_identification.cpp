@@ -1,7 +1,7 @@
 #include <QtTest>
 
 #include "CameraDeviceManager.h"
-#include "CameraTestSupport.h"
+#include "DebugCapture.h"
 
 class TestCameraIdentification : public QObject {
     Q_OBJECT
@@ -32,7 +32,7 @@ private slots:
         QFETCH(QString, path);
         QFETCH(bool, found);
         QString vid = "stale", pid = "stale";
-        DebugLines debug;
+        DebugCapture debug(DebugCapture::EveryMessage);
         QCOMPARE(parseVidPid(path, &vid, &pid), found);
         QTEST(vid, "vid");
         QTEST(pid, "pid");
@@ -77,7 +77,7 @@ private slots:
     void notificationPathTestLooksAtProductIdOnly() {
         const QString supported = "@device:pnp:\\\\?\\USB#VID_FFFF&PID_1F05&MI_00#6&1&0&0000#{X}";
         const QString unsupported = "@device:pnp:\\\\?\\usb#vid_1a2b&pid_ffff&mi_00#x";
-        DebugLines debug;
+        DebugCapture debug(DebugCapture::EveryMessage);
         const bool a = isVeltDevice(supported);
         const bool b = isVeltDevice(unsupported);
         const bool c = isVeltDevice("@device:sw:{860BB310}");

@@ -3,6 +3,9 @@
 
 #include "CameraDeviceManager.h"
 #include "CameraTestSupport.h"
+#include "DebugCapture.h"
+#include "FileBytes.h"
+#include "FreshDataFolder.h"
 #include "SimulatedBackend.h"
 
 namespace {
@@ -57,7 +60,7 @@ class TestCameraProperties : public QObject {
 private slots:
     void initTestCase() {
         const QString file = m_dir.filePath("cameras.json");
-        writeFileInPlace(file, kCameras);
+        QVERIFY(writeFile(file, kCameras));
         m->setBackend(createSimulatedBackend(file));
         QCOMPARE(m->enumerateDevices(), 4);
     }
@@ -137,7 +140,7 @@ private slots:
             const QString name = row.imageFamily ? videoProcAmpPropertyName(row.id)
                                                  : cameraControlPropertyName(row.id);
             const int before = logLineCount();
-            DebugLines debug;
+            DebugCapture debug(DebugCapture::EveryMessage);
             row.write();
             const QStringList accessLines = externalLogLines(before);
             PropertyInfo info;
@@ -158,7 +161,7 @@ private slots:
         const long brightness = valueOf(true, VideoProcAmp_Brightness);
         const long zoom = valueOf(false, CameraControl_Zoom);
         int before = logLineCount();
-        DebugLines debug;
+        DebugCapture debug(DebugCapture::EveryMessage);
         m->setBrightness(100);
         QCOMPARE(externalLogLines(before),
                  QStringList({"begin setProperty:VideoProcAmp_Brightness",
@@ -193,7 +196,7 @@ private slots:
     }
 
     void powerLine() {
-        DebugLines debug;
+        DebugCapture debug(DebugCapture::EveryMessage);
         bool ok = false;
         QCOMPARE(m->getPowerLineFrequency(&ok), 1L);
         QVERIFY(ok);

@@ -3,6 +3,7 @@
 #include "CameraDeviceManager.h"
 #include "CameraTestSupport.h"
 #include "ExternalLogger.h"
+#include "FreshDataFolder.h"
 
 class TestExternalLogger : public QObject {
     Q_OBJECT

@@ -2,7 +2,9 @@
 #include <QtTest>
 
 #include "CameraDeviceManager.h"
+#include "CameraListFile.h"
 #include "CameraTestSupport.h"
+#include "FileBytes.h"
 #include "SimulatedBackend.h"
 #include "SimulatedCameraFile.h"
 #include "SimulatedCameraSet.h"
@@ -32,7 +34,7 @@ private slots:
         QVERIFY2(load.ok, qPrintable(load.error));
         QCOMPARE(load.cameras.size(), size_t(1));
         const SimulatedCamera &camera = load.cameras[0];
-        QCOMPARE(QString::fromStdString(camera.path), usbPath("1a2b", "3c4d", "2b1c7f0"));
+        QCOMPARE(QString::fromStdString(camera.path), usbCameraPath("1a2b", "3c4d", "2b1c7f0"));
         QVERIFY(camera.videoProcAmp && camera.cameraControl && camera.powerLine);
         const SimulatedControl &focus = camera.cameraControl->at(6);
         QCOMPARE(QList<int>({focus.min, focus.max, focus.step, focus.defaultValue, focus.caps,
@@ -119,9 +121,10 @@ private slots:
     void hotPlugFollowsTheFile() {
         QTemporaryDir dir;
         const QString file = dir.filePath("cameras.json");
-        const QString a = usbPath("1a2b", "3c4d", "a"), b = usbPath("1a2b", "1f05", "b"),
-                      c = usbPath("1a2b", "2b20", "c");
-        writeFileInPlace(file, camerasJson({cameraJson(a, "Velt DocCam V4")}));
+        const QString a = usbCameraPath("1a2b", "3c4d", "a"),
+                      b = usbCameraPath("1a2b", "1f05", "b"),
+                      c = usbCameraPath("1a2b", "2b20", "c");
+        QVERIFY(writeFile(file, camerasJson({cameraJson(a, "Velt DocCam V4")})));
         CameraDeviceManager *m = CameraDeviceManager::instance();
         m->setBackend(createSimulatedBackend(file));
         QVERIFY(m->unregisterDeviceNotification());  // nothing registered yet
@@ -131,8 +134,8 @@ private slots:
         QCOMPARE(m->enumerateDevices(), 1);
 
         // Rewritten in place.
-        writeFileInPlace(file, camerasJson({cameraJson(a, "Velt DocCam V4"),
-                                            cameraJson(b, "Velt WebCam W1080")}));
+        QVERIFY(writeFile(file, camerasJson({cameraJson(a, "Velt DocCam V4"),
+                                             cameraJson(b, "Velt WebCam W1080")})));
         QTRY_COMPARE(arrivals.size(), 1);
         QCOMPARE(arrivals.at(0).at(0).toString(), notified(b));
         QCOMPARE(m->enumerateDevices(), 2);
@@ -140,7 +143,7 @@ private slots:
         QCOMPARE(m->currentIndex(), 1);
 
         // Replaced by a rename: a leaves.
-        writeFileByRename(file, camerasJson({cameraJson(b, "Velt WebCam W1080")}));
+        QVERIFY(writeFileByRename(file, camerasJson({cameraJson(b, "Velt WebCam W1080")})));
         QTRY_COMPARE(removals.size(), 1);
         QCOMPARE(removals.at(0).at(0).toString(), notified(a));
         QVERIFY(isVeltDevice(removals.at(0).at(0).toString()));
@@ -149,7 +152,7 @@ private slots:
 
         // A broken or vanished file is reported and changes nothing.
         StandardErrorCapture errors;
-        writeFileByRename(file, "{ \"cameras\": [ ");
+        QVERIFY(writeFileByRename(file, "{ \"cameras\": [ "));
         QTRY_VERIFY(errors.text().contains(file + ": not valid JSON at line 1"));
         QFile::remove(file);
         QTRY_VERIFY(errors.text().contains(file + ": cannot be read"));
@@ -157,15 +160,15 @@ private slots:
         QCOMPARE(removals.size(), 1);
 
         // The next good file is compared with the last good one.
-        writeFileByRename(
-            file, camerasJson({cameraJson(b, "Velt WebCam W1080"), cameraJson(c, "DocCam Mini")}));
+        QVERIFY(writeFileByRename(
+            file, camerasJson({cameraJson(b, "Velt WebCam W1080"), cameraJson(c, "DocCam Mini")})));
         QTRY_COMPARE(arrivals.size(), 2);
         QCOMPARE(arrivals.at(1).at(0).toString(), notified(c));
         QCOMPARE(removals.size(), 1);
 
         // After unregistering nothing is delivered.
         QVERIFY(m->unregisterDeviceNotification());
-        writeFileInPlace(file, camerasJson({cameraJson(c, "DocCam Mini")}));
+        QVERIFY(writeFile(file, camerasJson({cameraJson(c, "DocCam Mini")})));
         QTRY_COMPARE(m->enumerateDevices(), 1);
         QCOMPARE(removals.size(), 1);
     }
