@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "FileBytes.h"
 #include "ProfileGeneration.h"
-#include "ProfileTestFiles.h"
 
 namespace {
 

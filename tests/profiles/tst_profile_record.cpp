@@ -7,7 +7,8 @@
 
 #include "CameraDeviceManager.h"
 #include "CameraSetting.h"
-#include "ProfileTestFiles.h"
+#include "FileBytes.h"
+#include "FreshDataFolder.h"
 #include "SimulatedBackend.h"
 
 #ifdef Q_OS_UNIX
@@ -82,6 +83,7 @@ long readProperty(CameraSetting &s, const QString &name, int *flag) {
 
 class TestProfileRecord : public QObject {
     Q_OBJECT
+    FreshDataFolder m_data;
     QTemporaryDir m_dir;
     int m_files = 0;
 
@@ -93,9 +95,8 @@ class TestProfileRecord : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
-        qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
         const QString json = m_dir.filePath("cameras.json");
-        writeFile(json, kCameras);
+        QVERIFY(writeFile(json, kCameras));
         CameraDeviceManager::instance()->setBackend(createSimulatedBackend(json));
         QCOMPARE(CameraDeviceManager::instance()->enumerateDevices(), 2);
     }
@@ -172,7 +173,7 @@ private slots:
         QFETCH(int, flag);
         selectCamera("3c4d");
         const QString path = freshPath();
-        writeFile(path, file);
+        QVERIFY(writeFile(path, file));
         CameraSetting record(path);
         int gotFlag = kNoFlag;
         QCOMPARE(readProperty(record, property, &gotFlag), long(value));
@@ -233,18 +234,18 @@ private slots:
 
     void profileNameRule() {
         const QString noEntry = m_dir.filePath("004_{0f3e9c1a-77aa-4b2c-9d10-5e6f7a8b9c0d}.ini");
-        writeFile(noEntry, "[General]\nvid=1a2b\n");
+        QVERIFY(writeFile(noEntry, "[General]\nvid=1a2b\n"));
         QCOMPARE(CameraSetting(noEntry).profileName(), QString());
         QCOMPARE(readFile(noEntry), QByteArray("[General]\nvid=1a2b\n"));
 
         const QString empty = m_dir.filePath("003_{0f3e9c1a-77aa-4b2c-9d10-5e6f7a8b9c0d}.ini");
-        writeFile(empty, "[General]\nprofilename=\n");
+        QVERIFY(writeFile(empty, "[General]\nprofilename=\n"));
         CameraSetting record(empty);
         QCOMPARE(record.profileName(), QString("Unnamed Profile 003"));
         QVERIFY(readFile(empty).contains("profilename=Unnamed Profile 003"));  // synced at once
 
         const QString noCounter = m_dir.filePath("handmade.ini");
-        writeFile(noCounter, "[General]\nprofilename=\n");
+        QVERIFY(writeFile(noCounter, "[General]\nprofilename=\n"));
         QCOMPARE(CameraSetting(noCounter).profileName(), QString("Unnamed Profile"));
 
         const QString unusual =

@@ -4,21 +4,15 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "CameraSetting.h"
 #include "CameraSettings.h"
-#include "ProfileTestFiles.h"
+#include "DebugCapture.h"
+#include "FileBytes.h"
+#include "FreshDataFolder.h"
 
 namespace {
-
-QStringList g_debugLines;
-
-void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &message) {
-    if (type == QtDebugMsg)
-        g_debugLines << message;
-}
 
 CameraSettings *store() {
     return CameraSettings::instance();
@@ -43,13 +37,11 @@ QString counterOf(const QString &path) {
 
 class TestProfileStore : public QObject {
     Q_OBJECT
-    QTemporaryDir m_dir;
+    FreshDataFolder m_data{"fresh %2 home/.local/share"};
     QString m_root;
 
 private slots:
     void initTestCase() {
-        QVERIFY(m_dir.isValid());
-        qputenv("XDG_DATA_HOME", m_dir.filePath("fresh %2 home/.local/share").toUtf8());
         m_root = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
         QVERIFY(!QDir(m_root).exists());
     }
@@ -114,15 +106,17 @@ private slots:
         store()->loadProfiles("dd01", "dd01");
         const QString two = store()->findOrCreateProfile("dd01", "dd01", "Two")->filePath();
         QSignalSpy spy(store(), &CameraSettings::recordsAboutToBeDeleted);
-        g_debugLines.clear();
-        qInstallMessageHandler(captureDebug);
-        // The load left unwritten changes in every record; removal must not write them back.
-        QVERIFY(store()->removeProfile("dd01", "dd01", "Two"));
-        qInstallMessageHandler(nullptr);
+        QStringList removalLines;
+        {
+            DebugCapture log;
+            // The load left unwritten changes in every record; removal must not write them back.
+            QVERIFY(store()->removeProfile("dd01", "dd01", "Two"));
+            removalLines = log.lines();
+        }
         QVERIFY(!store()->removeProfile("dd01", "dd01", "Two"));
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).value<QList<CameraSetting *>>().size(), 1);
-        QVERIFY(g_debugLines.contains(QString("remove config file: \"%1\"").arg(two)));
+        QVERIFY(removalLines.contains(QString("remove config file: \"%1\"").arg(two)));
         store()->loadProfiles("dd02", "dd02");  // deletes every record of dd01
         QCoreApplication::processEvents();
         QVERIFY(!QFile::exists(two));
