@@ -1,7 +1,6 @@
 // Runs the real program as child processes on a private X server and checks what a user and a
 // second start see: the echoed arguments, the hidden start, the single running copy.
 #include <QDirIterator>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -10,6 +9,9 @@
 
 #include <memory>
 #include <vector>
+
+#include "TintwellProcess.h"
+#include "VirtualXServer.h"
 
 namespace {
 const int kWaitMs = 15000;
@@ -20,33 +22,25 @@ class TestStartup : public QObject {
     Q_OBJECT
 
 private:
-    QProcess m_xServer;
-    QString m_display;
+    VirtualXServer m_xServer;
     std::unique_ptr<QTemporaryDir> m_home;
-    std::vector<std::unique_ptr<QProcess>> m_copies;
+    std::vector<std::unique_ptr<TintwellProcess>> m_copies;
 
     QProcessEnvironment environment(bool onScreen) const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", onScreen ? "xcb" : "offscreen");
-        env.insert("DISPLAY", m_display);
-        env.insert("XDG_RUNTIME_DIR", m_home->path());
-        env.insert("XDG_DATA_HOME", m_home->filePath("data"));
-        env.insert("XDG_CONFIG_HOME", m_home->filePath("config"));
-        return env;
+        const QProcessEnvironment env = TintwellProcess::freshEnvironment(m_home->path());
+        return onScreen ? m_xServer.onScreen(env) : env;
     }
 
-    QProcess *launch(const QString &program, const QStringList &args,
-                     const QProcessEnvironment &env) {
-        m_copies.push_back(std::make_unique<QProcess>());
-        QProcess *copy = m_copies.back().get();
-        copy->setProcessEnvironment(env);
-        copy->start(program, args);
+    TintwellProcess *newCopy() {
+        m_copies.push_back(std::make_unique<TintwellProcess>(kBinary));
+        return m_copies.back().get();
+    }
+    TintwellProcess *start(const QStringList &args, const QProcessEnvironment &env) {
+        TintwellProcess *copy = newCopy();
+        copy->launch(env, args);
         return copy;
     }
-    QProcess *start(const QStringList &args, const QProcessEnvironment &env) {
-        return launch(kBinary, args, env);
-    }
-    QProcess *start(const QStringList &args = {}) { return start(args, environment(true)); }
+    TintwellProcess *start(const QStringList &args = {}) { return start(args, environment(true)); }
 
     // Started, echoed its arguments and kept running. Leaves the output unread, because
     // QTRY_* evaluates its condition once more after it has passed.
@@ -56,13 +50,7 @@ private:
 
     // Asks the X server whether the process has a mapped window, the way a user would see it.
     bool hasVisibleWindow(QProcess *copy) const {
-        QProcess probe;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", m_display);
-        probe.setProcessEnvironment(env);
-        probe.start("xdotool",
-                    {"search", "--onlyvisible", "--pid", QString::number(copy->processId())});
-        return probe.waitForFinished(kWaitMs) && probe.exitCode() == 0;
+        return !m_xServer.visibleWindowsOf(copy->processId(), kWaitMs).isEmpty();
     }
 
     QString lockFile() const {
@@ -72,30 +60,13 @@ private:
 
 private slots:
     void initTestCase() {
-        // -displayfd lets the server pick a free display, so parallel test runs do not collide.
-        m_xServer.start("Xvfb",
-                        {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
-        QVERIFY2(m_xServer.waitForStarted(), "Xvfb is needed (package xvfb)");
-        QTRY_VERIFY_WITH_TIMEOUT(m_xServer.canReadLine(), kWaitMs);
-        m_display = ':' + QString::fromLatin1(m_xServer.readLine().trimmed());
-        QVERIFY2(!QStandardPaths::findExecutable("xdotool").isEmpty(),
-                 "xdotool is needed (package xdotool)");
+        QVERIFY2(m_xServer.start("1024x768x24", kWaitMs), qPrintable(m_xServer.failure()));
     }
     void init() {
         m_home = std::make_unique<QTemporaryDir>();
         QVERIFY(m_home->isValid());
     }
-    void cleanup() {
-        for (auto &copy : m_copies) {
-            copy->kill();
-            copy->waitForFinished();
-        }
-        m_copies.clear();
-    }
-    void cleanupTestCase() {
-        m_xServer.terminate();
-        m_xServer.waitForFinished();
-    }
+    void cleanup() { m_copies.clear(); }
 
     void echoesArgumentsAndStartsHiddenOnlyOnExactOption_data() {
         QTest::addColumn<QStringList>("args");
@@ -126,7 +97,7 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QByteArray, echo);
         QFETCH(bool, hidden);
-        QProcess *copy = start(args);
+        TintwellProcess *copy = start(args);
         QByteArray out;
         QTRY_VERIFY_WITH_TIMEOUT((out += copy->readAllStandardOutput()).size() >= echo.size(),
                                  kWaitMs);
@@ -147,11 +118,11 @@ private slots:
     }
     void secondStartRaisesFirstAndLeavesSilently() {
         QFETCH(QStringList, args);
-        QProcess *first = start({"-startup"});
+        TintwellProcess *first = start({"-startup"});
         QTRY_VERIFY_WITH_TIMEOUT(isRunningCopy(first), kWaitMs);
         QVERIFY(!hasVisibleWindow(first));
 
-        QProcess *second = start(args);
+        TintwellProcess *second = start(args);
         QVERIFY(second->waitForFinished(kWaitMs));
         QCOMPARE(second->exitStatus(), QProcess::NormalExit);
         QCOMPARE(second->exitCode(), 0);
@@ -163,8 +134,8 @@ private slots:
     void copiesStartedTogetherElectOne() {
         for (int round = 0; round < 4; ++round) {
             init();
-            QProcess *a = start();
-            QProcess *b = start();
+            TintwellProcess *a = start();
+            TintwellProcess *b = start();
             QTRY_VERIFY_WITH_TIMEOUT(
                 a->state() == QProcess::NotRunning || b->state() == QProcess::NotRunning, kWaitMs);
             QProcess *loser = a->state() == QProcess::NotRunning ? a : b;
@@ -177,15 +148,15 @@ private slots:
     }
 
     void killedCopyIsReplacedAtOnce() {
-        QProcess *first = start();
+        TintwellProcess *first = start();
         QTRY_VERIFY_WITH_TIMEOUT(isRunningCopy(first), kWaitMs);
         first->kill();  // SIGKILL: the lock file and socket stay behind
         QVERIFY(first->waitForFinished());
         QVERIFY(!lockFile().isEmpty());
 
-        QProcess *next = start();
+        TintwellProcess *next = start();
         QTRY_VERIFY_WITH_TIMEOUT(isRunningCopy(next), kWaitMs);
-        QProcess *third = start();
+        TintwellProcess *third = start();
         QVERIFY(third->waitForFinished(kWaitMs));
         QCOMPARE(third->readAllStandardOutput(), QByteArray());
         QCOMPARE(next->state(), QProcess::Running);
@@ -209,14 +180,16 @@ private slots:
         QVERIFY(QDir().mkpath(planted));
         QVERIFY(chown(QFile::encodeName(planted), 65534, 65534) == 0);
 
-        QProcess *ours = start({}, env);
+        TintwellProcess *ours = start({}, env);
         QTRY_VERIFY_WITH_TIMEOUT(isRunningCopy(ours), kWaitMs);
         QVERIFY(QDir(planted).isEmpty());
 
-        const QStringList asNobody{"--reuid=65534", "--regid=65534", "--clear-groups", kBinary};
-        QProcess *theirs = launch("setpriv", asNobody, env);
+        const QStringList asNobody{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+        TintwellProcess *theirs = newCopy();
+        theirs->launchThrough(asNobody, env);
         QTRY_VERIFY_WITH_TIMEOUT(isRunningCopy(theirs), kWaitMs);
-        QProcess *theirSecond = launch("setpriv", asNobody, env);
+        TintwellProcess *theirSecond = newCopy();
+        theirSecond->launchThrough(asNobody, env);
         QVERIFY(theirSecond->waitForFinished(kWaitMs));
         QCOMPARE(theirSecond->readAllStandardOutput(), QByteArray());
     }

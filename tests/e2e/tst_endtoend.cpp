@@ -3,19 +3,19 @@
 // from the profile files it leaves in its data folder.
 
 #include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <cstdio>
 #include <memory>
 #include <vector>
 
+#include "CameraListFile.h"
+#include "FileBytes.h"
+#include "TintwellProcess.h"
+#include "VirtualXServer.h"
 #include "XCloseRequest.h"
 
 namespace {
@@ -36,13 +36,10 @@ struct Camera {
         auto control = [](int min, int max, int def) {
             return QJsonObject{{"min", min}, {"max", max}, {"default", def}};
         };
-        return QJsonObject{
-            {"path", QStringLiteral("@device:pnp:\\\\?\\usb#vid_1a2b&pid_%1&mi_00#7&%1&0&0000#"
-                                    "{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global")
-                         .arg(pid)},
-            {"friendlyName", name},
-            {"videoProcAmp", QJsonObject{{"0", control(0, 255, brightnessDefault)},
-                                         {"1", control(0, 64, contrastDefault)}}}};
+        return QJsonObject{{"path", usbCameraPath(QStringLiteral("1a2b"), pid, pid)},
+                           {"friendlyName", name},
+                           {"videoProcAmp", QJsonObject{{"0", control(0, 255, brightnessDefault)},
+                                                        {"1", control(0, 64, contrastDefault)}}}};
     }
 };
 
@@ -54,96 +51,43 @@ const Camera kGeneric{QStringLiteral("ffff"), QStringLiteral("Generic USB Camera
 const QRegularExpression kProfileFileName(QStringLiteral(
     "^\\d{3}_\\{[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}\\}\\.ini$"));
 
-bool writeFile(const QString &path, const QByteArray &bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-// One running copy of the program and everything it has written to standard error.
-class Copy {
-public:
-    void start(const QProcessEnvironment &env, const QStringList &args = {}) {
-        m_process.setProcessEnvironment(env);
-        m_process.start(kBinary, args);
-    }
-    QProcess &process() { return m_process; }
-
-    QStringList lines() {
-        m_err += m_process.readAllStandardError();
-        return QString::fromUtf8(m_err).split('\n');
-    }
-    bool hasLine(const QString &line) { return lines().contains(line); }
-    int count(const QString &prefix) {
-        int n = 0;
-        for (const QString &line : lines())
-            n += line.startsWith(prefix) ? 1 : 0;
-        return n;
-    }
-    QString lastStartingWith(const QString &prefix) {
-        const QStringList all = lines();
-        for (int i = all.size() - 1; i >= 0; --i) {
-            if (all.at(i).startsWith(prefix))
-                return all.at(i);
-        }
-        return QString();
-    }
-
-private:
-    QProcess m_process;
-    QByteArray m_err;
-};
-
 }  // namespace
 
 class TestEndToEnd : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_home;
-    std::vector<std::unique_ptr<Copy>> m_copies;
+    std::vector<std::unique_ptr<TintwellProcess>> m_copies;
 
-    QString camerasFile() const { return m_home->filePath(QStringLiteral("cameras.json")); }
+    CameraListFile camerasFile() const {
+        return CameraListFile(m_home->filePath(QStringLiteral("cameras.json")));
+    }
     QString dataFolder() const { return m_home->filePath(QStringLiteral("data/tintwell")); }
     QString modelFolder(const Camera &camera) const { return dataFolder() + '/' + camera.key(); }
 
     // Rewritten in place, or written beside and renamed over the old file as editors do.
     void plug(const QList<Camera> &cameras, bool byRename = false) {
-        QJsonArray list;
+        QList<QJsonObject> described;
         for (const Camera &camera : cameras)
-            list.append(camera.describe());
-        const QByteArray json = QJsonDocument(QJsonObject{{"cameras", list}}).toJson();
-        if (!byRename) {
-            QVERIFY(writeFile(camerasFile(), json));
-            return;
-        }
-        const QString staged = camerasFile() + ".new";
-        QVERIFY(writeFile(staged, json));
-        QCOMPARE(std::rename(QFile::encodeName(staged).constData(),
-                             QFile::encodeName(camerasFile()).constData()),
-                 0);
+            described << camera.describe();
+        QVERIFY(byRename ? camerasFile().write(described) : camerasFile().writeInPlace(described));
     }
 
     QProcessEnvironment environment() const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("TINTWELL_CAMERA_BACKEND", "simulated");
-        env.insert("TINTWELL_SIMULATED_CAMERAS", camerasFile());
-        env.insert("XDG_DATA_HOME", m_home->filePath("data"));
-        env.insert("XDG_CONFIG_HOME", m_home->filePath("config"));
-        env.insert("XDG_RUNTIME_DIR", m_home->path());
+        QProcessEnvironment env = TintwellProcess::freshEnvironment(m_home->path());
+        env.insert("TINTWELL_SIMULATED_CAMERAS", camerasFile().path());
         return env;
     }
 
-    Copy *launch(const QProcessEnvironment &env, const QStringList &args = {}) {
-        m_copies.push_back(std::make_unique<Copy>());
-        m_copies.back()->start(env, args);
+    TintwellProcess *launch(const QProcessEnvironment &env, const QStringList &args = {}) {
+        m_copies.push_back(std::make_unique<TintwellProcess>(kBinary));
+        m_copies.back()->launch(env, args);
         return m_copies.back().get();
     }
 
-    // Started and has built its window.
-    static bool isReady(Copy *copy) {
-        return QTest::qWaitFor([copy] { return copy->count(kReady) == 1; }, kWaitMs);
+    // Started and has built its window, once.
+    static bool isReady(TintwellProcess *copy) {
+        return copy->waitForLine(kReady, kWaitMs) && copy->count(kReady) == 1;
     }
 
     QStringList profileFiles(const Camera &camera) const {
@@ -155,17 +99,11 @@ private slots:
         m_home = std::make_unique<QTemporaryDir>();
         QVERIFY(m_home->isValid());
     }
-    void cleanup() {
-        for (auto &copy : m_copies) {
-            copy->process().kill();
-            copy->process().waitForFinished();
-        }
-        m_copies.clear();
-    }
+    void cleanup() { m_copies.clear(); }
 
     void firstStartCreatesTheBaseProfileAndAppliesCameraDefaults() {
         plug({kDocCam});
-        Copy *copy = launch(environment());
+        TintwellProcess *copy = launch(environment());
         QVERIFY(isReady(copy));
         QVERIFY(copy->hasLine("standard profile"));
         QVERIFY(copy->hasLine("successfully set VPA value: 17 , property type: 0"));
@@ -180,7 +118,7 @@ private slots:
         QCOMPARE(profile.value("profilename").toString(), QStringLiteral("Standard Profile"));
         QSettings index(dataFolder() + "/settings.ini", QSettings::IniFormat);
         QCOMPARE(index.value(kDocCam.key() + "/ProfileCount").toString(), QStringLiteral("1"));
-        QCOMPARE(copy->process().state(), QProcess::Running);
+        QCOMPARE(copy->state(), QProcess::Running);
     }
 
     void activeProfileOnDiskIsAppliedAtStart() {
@@ -196,7 +134,7 @@ private slots:
                           "[VideoProcAmp]\n"
                           "brightness=@Variant(\\0\\0\\0\\x81\\0\\0\\0\\0\\0\\0\\0*)\n"
                           "contrast=23\n"));
-        Copy *copy = launch(environment());
+        TintwellProcess *copy = launch(environment());
         QVERIFY(isReady(copy));
         QVERIFY(copy->hasLine("current device \"1a2b__3c4d\" , active profile name: \"Office\""));
         QVERIFY(copy->hasLine("successfully set VPA value: 42 , property type: 0"));
@@ -207,7 +145,7 @@ private slots:
 
     void followsCamerasBeingPluggedAndUnplugged() {
         plug({kDocCam, kGeneric});
-        Copy *copy = launch(environment());
+        TintwellProcess *copy = launch(environment());
         QVERIFY(isReady(copy));
         QVERIFY(copy->hasLine("camera count: 1"));
         QVERIFY(copy->hasLine("onDeviceSelChanged deviceid: \"1a2b__3c4d\""));
@@ -237,7 +175,7 @@ private slots:
 
         QCOMPARE(copy->count("camera 1 : \"Generic USB Camera\""), 0);
         QCOMPARE(copy->count("camera 2 : \"Generic USB Camera\""), 0);
-        QCOMPARE(copy->process().state(), QProcess::Running);
+        QCOMPARE(copy->state(), QProcess::Running);
     }
 
     void damagedProfilesAndIndexStillStartWithTheBaseProfile() {
@@ -252,56 +190,40 @@ private slots:
                           "[General]\nprofilename=Standard Profile\n[VideoProcAmp]\n"
                           "brightness=@Variant(\\0\\0\\0\\x81\\0\\0)\ncontrast=abc\n"
                           "gamma=@Variant(\\xff\\xff\\xff\\xff)\n"));
-        Copy *copy = launch(environment());
+        TintwellProcess *copy = launch(environment());
         QVERIFY(isReady(copy));
         QVERIFY(copy->hasLine("standard profile"));
 
         // Still alive and answering: a camera plugged in now is listed.
         plug({kDocCam, kWebCam});
         QTRY_VERIFY_WITH_TIMEOUT(copy->hasLine("camera count: 2"), kWaitMs);
-        QCOMPARE(copy->process().state(), QProcess::Running);
+        QCOMPARE(copy->state(), QProcess::Running);
     }
 
     // On a virtual X server, to see the window the way a user does.
     void closeOnlyHidesAndASecondStartBringsTheWindowBack() {
-        QProcess xServer;
-        xServer.start("Xvfb",
-                      {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x800x24"});
-        QVERIFY2(xServer.waitForStarted(), "Xvfb is needed (package xvfb)");
-        QTRY_VERIFY_WITH_TIMEOUT(xServer.canReadLine(), kWaitMs);
-        const QString display = ':' + QString::fromLatin1(xServer.readLine().trimmed());
-        auto visibleWindows = [&](Copy *copy) {
-            QProcess search;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert("DISPLAY", display);
-            search.setProcessEnvironment(env);
-            search.start("xdotool", {"search", "--onlyvisible", "--pid",
-                                     QString::number(copy->process().processId())});
-            search.waitForFinished(kWaitMs);
-            return QString::fromLatin1(search.readAllStandardOutput())
-                .split('\n', Qt::SkipEmptyParts);
+        VirtualXServer xServer;
+        QVERIFY2(xServer.start("1280x800x24", kWaitMs), qPrintable(xServer.failure()));
+        auto visibleWindows = [&](TintwellProcess *copy) {
+            return xServer.visibleWindowsOf(copy->processId(), kWaitMs);
         };
 
         plug({kDocCam});
-        QProcessEnvironment env = environment();
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        env.insert("DISPLAY", display);
-        Copy *first = launch(env);
+        const QProcessEnvironment env = xServer.onScreen(environment());
+        TintwellProcess *first = launch(env);
         QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(first).size() == 1, kWaitMs);
 
-        QVERIFY(requestWindowClose(display, visibleWindows(first).first().toULong()));
+        QVERIFY(requestWindowClose(xServer.display(), visibleWindows(first).first().toULong()));
         QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(first).isEmpty(), kWaitMs);
-        QCOMPARE(first->process().state(), QProcess::Running);
+        QCOMPARE(first->state(), QProcess::Running);
 
-        Copy *second = launch(env);
-        QVERIFY(second->process().waitForFinished(kWaitMs));
-        QCOMPARE(second->process().exitCode(), 0);
+        TintwellProcess *second = launch(env);
+        QVERIFY(second->waitForFinished(kWaitMs));
+        QCOMPARE(second->exitCode(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(first).size() == 1, kWaitMs);
-        QCOMPARE(first->process().state(), QProcess::Running);
+        QCOMPARE(first->state(), QProcess::Running);
 
         cleanup();
-        xServer.terminate();
-        xServer.waitForFinished();
     }
 };
 
