@@ -22,7 +22,8 @@
 #include "CameraListFile.h"
 #include "CameraSetting.h"
 #include "DebugCapture.h"
-#include "FreshDataFolder.h"
+#include "FormChild.h"
+#include "FreshDataMain.h"
 #include "SimulatedBackend.h"
 
 namespace {
@@ -91,9 +92,7 @@ class TestAdjustmentWidget : public QObject {
 
     template <typename T>
     T *w(const char *name) {
-        T *child = m_page->findChild<T *>(QLatin1String(name));
-        Q_ASSERT(child);
-        return child;
+        return formChild<T>(m_page.get(), name);
     }
     QComboBox *devices() { return w<QComboBox>("cbbDevices"); }
 
@@ -383,12 +382,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv) {
-    // Profiles and the index file go to a fresh folder, never the user's own.
-    FreshDataFolder dataFolder;
-    QApplication app(argc, argv);
-    TestAdjustmentWidget test;
-    return QTest::qExec(&test, argc, argv);
-}
+TINTWELL_TEST_MAIN_WITH_FRESH_DATA(TestAdjustmentWidget)
 
 #include "tst_adjustmentwidget.moc"

@@ -21,7 +21,8 @@
 #include "CameraSetting.h"
 #include "CameraSettings.h"
 #include "DebugCapture.h"
-#include "FreshDataFolder.h"
+#include "FormChild.h"
+#include "FreshDataMain.h"
 #include "SimulatedBackend.h"
 
 namespace {
@@ -67,9 +68,7 @@ class TestAdvancedWidget : public QObject {
 
     template <typename T>
     T *w(const char *name) {
-        T *child = m_page->findChild<T *>(QLatin1String(name));
-        Q_ASSERT(child);
-        return child;
+        return formChild<T>(m_page.get(), name);
     }
     bool shown(const char *name) { return w<QWidget>(name)->isVisible(); }
     bool usable(const char *name) { return w<QWidget>(name)->isEnabled(); }
@@ -361,11 +360,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv) {
-    FreshDataFolder dataFolder;
-    QApplication app(argc, argv);
-    TestAdvancedWidget test;
-    return QTest::qExec(&test, argc, argv);
-}
+TINTWELL_TEST_MAIN_WITH_FRESH_DATA(TestAdvancedWidget)
 
 #include "tst_advancedwidget.moc"

@@ -22,7 +22,8 @@
 #include "CameraListFile.h"
 #include "CameraSettingWidget.h"
 #include "DebugCapture.h"
-#include "FreshDataFolder.h"
+#include "FormChild.h"
+#include "FreshDataMain.h"
 #include "ModalScript.h"
 #include "PreviewWidget.h"
 #include "SettingLargeButton.h"
@@ -109,9 +110,7 @@ class TestCameraSettingWidget : public QObject {
 
     template <typename T>
     T *w(const char *name) const {
-        T *child = m_window->findChild<T *>(QLatin1String(name));
-        Q_ASSERT(child);
-        return child;
+        return formChild<T>(m_window.get(), name);
     }
     QComboBox *devices() const { return w<QComboBox>("cbbDevices"); }
     SettingLargeButton *button(const char *name) const { return w<SettingLargeButton>(name); }
@@ -419,12 +418,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv) {
-    // Profiles and the index file go to a fresh folder, never the user's own.
-    FreshDataFolder dataFolder;
-    QApplication app(argc, argv);
-    TestCameraSettingWidget test;
-    return QTest::qExec(&test, argc, argv);
-}
+TINTWELL_TEST_MAIN_WITH_FRESH_DATA(TestCameraSettingWidget)
 
 #include "tst_camerasettingwidget.moc"

@@ -9,7 +9,7 @@
 
 #include "AboutWidget.h"
 #include "CameraSettingWidget.h"
-#include "FreshDataFolder.h"
+#include "FreshDataMain.h"
 #include "SettingLargeButton.h"
 
 class TestLargeScreen : public QObject {
@@ -55,11 +55,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv) {
-    FreshDataFolder dataFolder;
-    QApplication app(argc, argv);
-    TestLargeScreen test;
-    return QTest::qExec(&test, argc, argv);
-}
+TINTWELL_TEST_MAIN_WITH_FRESH_DATA(TestLargeScreen)
 
 #include "tst_largescreen.moc"

@@ -8,7 +8,7 @@
 #include "CameraDeviceManager.h"
 #include "CameraSettings.h"
 #include "DebugCapture.h"
-#include "FreshDataFolder.h"
+#include "FreshDataMain.h"
 #include "ModalScript.h"
 #include "UserProfileWidget.h"
 
@@ -233,11 +233,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv) {
-    FreshDataFolder dataFolder;
-    QApplication app(argc, argv);
-    TestUserProfileWidget test;
-    return QTest::qExec(&test, argc, argv);
-}
+TINTWELL_TEST_MAIN_WITH_FRESH_DATA(TestUserProfileWidget)
 
 #include "tst_userprofilewidget.moc"
