@@ -7,7 +7,7 @@
 // Records the debug lines written while it lives, in place of the test framework's own message
 // handler, which it puts back when it goes. The framework installs that handler when a run
 // starts, so a capture made before QTest::qExec would be replaced: make it in initTestCase or in
-// the test function itself.
+// the test function itself. Captures nest; the newest one records.
 class DebugCapture {
 public:
     enum Kinds {
