@@ -15,6 +15,21 @@
 #include "DirectShowIds.h"
 #include "PowerLineData.h"
 
+// An interface of the filter whose IUnknown is the filter's own.
+template <class Interface>
+class FilterPart : public Interface {
+public:
+    explicit FilterPart(IUnknown &owner) : m_owner(owner) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
+        return m_owner.QueryInterface(iid, out);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return m_owner.AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return m_owner.Release(); }
+
+private:
+    IUnknown &m_owner;
+};
+
 class FakeCaptureFilter final : public IBaseFilter {
 public:
     struct Control {
@@ -24,17 +39,11 @@ public:
 
     // One family of numbered controls; ids outside `supported` are refused with E_INVALIDARG.
     template <class Interface>
-    class Family final : public Interface {
+    class Family final : public FilterPart<Interface> {
     public:
-        Family(FakeCaptureFilter &owner, std::set<LONG> supported)
-            : m_owner(owner), m_supported(std::move(supported)) {}
+        Family(IUnknown &owner, std::set<LONG> supported)
+            : FilterPart<Interface>(owner), m_supported(std::move(supported)) {}
         std::map<LONG, Control> controls;
-
-        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
-            return m_owner.QueryInterface(iid, out);
-        }
-        ULONG STDMETHODCALLTYPE AddRef() override { return m_owner.AddRef(); }
-        ULONG STDMETHODCALLTYPE Release() override { return m_owner.Release(); }
 
         // Distinct numbers per field, so that a swapped output shows.
         HRESULT STDMETHODCALLTYPE GetRange(LONG id, LONG *min, LONG *max, LONG *step, LONG *def,
@@ -63,24 +72,17 @@ public:
         }
 
     private:
-        FakeCaptureFilter &m_owner;
         std::set<LONG> m_supported;
     };
 
     // Power-line frequency only, as a UVC driver answers it.
-    class Properties final : public IKsPropertySet {
+    class Properties final : public FilterPart<IKsPropertySet> {
     public:
-        explicit Properties(FakeCaptureFilter &owner) : m_owner(owner) {}
+        using FilterPart::FilterPart;
         LONG powerLine = 1;
         ULONG powerLineFlags = 2;
         bool lastDataFromTaskAllocator = false;
         bool lastInstanceZeroed = false;
-
-        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
-            return m_owner.QueryInterface(iid, out);
-        }
-        ULONG STDMETHODCALLTYPE AddRef() override { return m_owner.AddRef(); }
-        ULONG STDMETHODCALLTYPE Release() override { return m_owner.Release(); }
 
         HRESULT STDMETHODCALLTYPE Set(REFGUID set, DWORD id, LPVOID instance, DWORD instanceLength,
                                       LPVOID data, DWORD dataLength) override {
@@ -124,7 +126,6 @@ public:
                                  std::memcmp(instance, zeros, sizeof zeros) == 0;
             return S_OK;
         }
-        FakeCaptureFilter &m_owner;
     };
 
     Family<IAMVideoProcAmp> procAmp{*this, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}};
