@@ -26,6 +26,16 @@ struct EmulatedCameraSpec {
     std::vector<EmulatedControl> controls = typicalUvcControls();
 };
 
+// The default camera on another USB port and other nodes.
+inline EmulatedCameraSpec cameraAt(const std::string &usbName, int captureNode,
+                                   int metadataNode = -1) {
+    EmulatedCameraSpec spec;
+    spec.usbName = usbName;
+    spec.captureNode = captureNode;
+    spec.metadataNode = metadataNode;
+    return spec;
+}
+
 class UvcTestbed {
 public:
     UvcTestbed();
