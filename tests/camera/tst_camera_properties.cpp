@@ -132,7 +132,6 @@ private slots:
             {[&] { m->setFocus(512, false); }, false, 6, 512, 2},
             {[&] { m->setFocus(511, true); }, false, 6, 511, 1},
             {[&] { m->setLowLightCompensation(true); }, false, 19, 1, 2},
-            {[&] { m->setLowLightCompensation(false); }, false, 19, 0, 2},
         };
         // clang-format on
         for (const Row &row : rows) {
@@ -142,7 +141,8 @@ private slots:
             const int before = logLineCount();
             DebugCapture debug(DebugCapture::EveryMessage);
             row.write();
-            const QStringList accessLines = externalLogLines(before);
+            QCOMPARE(externalLogLines(before),
+                     QStringList({"begin " + call + ":" + name, "end " + call + " elapsed:N(ms)"}));
             PropertyInfo info;
             info.id = row.id;
             read(row.imageFamily, info);
@@ -152,38 +152,31 @@ private slots:
                                      .arg(row.imageFamily ? "VPA" : "cc")
                                      .arg(row.value)
                                      .arg(row.id)));
-            QCOMPARE(accessLines,
-                     QStringList({"begin " + call + ":" + name, "end " + call + " elapsed:N(ms)"}));
         }
     }
 
     void refusedWritesAreReported() {
-        const long brightness = valueOf(true, VideoProcAmp_Brightness);
         const long zoom = valueOf(false, CameraControl_Zoom);
-        int before = logLineCount();
+        const int before = logLineCount();
         DebugCapture debug(DebugCapture::EveryMessage);
         m->setBrightness(100);
-        QCOMPARE(externalLogLines(before),
-                 QStringList({"begin setProperty:VideoProcAmp_Brightness",
-                              "failed to set VPA value...", "end setProperty elapsed:N(ms)"}));
-        before = logLineCount();
         m->setZoom(150);
         QCOMPARE(externalLogLines(before),
-                 QStringList({"begin setCameraControl:CameraControl_Zoom",
+                 QStringList({"begin setProperty:VideoProcAmp_Brightness",
+                              "failed to set VPA value...", "end setProperty elapsed:N(ms)",
+                              "begin setCameraControl:CameraControl_Zoom",
                               "failed to set cc value...", "end setCameraControl elapsed:N(ms)"}));
-        QCOMPARE(debug.lines(),
+        QCOMPARE(debug.take(),
                  QStringList({"failed to set VPA value: 100 , property type: 0 \"0x80070057\"",
                               "failed to set cc value: 150 , property type: 3 \"0x800700aa\""}));
-        QCOMPARE(valueOf(true, VideoProcAmp_Brightness), brightness);
         QCOMPARE(valueOf(false, CameraControl_Zoom), zoom);
-
         // Without a device only the begin and end lines are written.
         select(NoDevice);
-        before = logLineCount();
-        debug.take();
+        debug.clear();
+        const int mark = logLineCount();
         m->setFocus(10, true);
         QVERIFY(debug.lines().isEmpty());
-        QCOMPARE(externalLogLines(before).size(), 2);
+        QCOMPARE(externalLogLines(mark).size(), 2);
     }
 
     void valuesBeyond32BitsAreNotWrapped() {
@@ -208,7 +201,7 @@ private slots:
             QStringList({"power line frequency flags: 2", "set powerline freq OK, value: 3",
                          "set powerline freq failure, value: 7", "power line frequency flags: 0"}));
         select(PowerLineFails);
-        debug.take();
+        debug.clear();
         QCOMPARE(m->getPowerLineFrequency(&ok), 0L);
         QVERIFY(!ok);
         QVERIFY(!m->setPowerLineFrequency(1));
@@ -216,12 +209,9 @@ private slots:
         // Without a device or without the interface the reading counts as fine but gives 0.
         for (Camera camera : {BindFails, NoInterfaces, NoDevice}) {
             select(camera);
-            debug.take();
-            ok = false;
+            debug.clear();
             QCOMPARE(m->getPowerLineFrequency(&ok), 0L);
-            QVERIFY(ok);
-            QVERIFY(!m->setPowerLineFrequency(1));
-            QVERIFY(debug.lines().isEmpty());
+            QVERIFY(ok && !m->setPowerLineFrequency(1) && debug.lines().isEmpty());
         }
     }
 };

@@ -9,6 +9,7 @@
 #include "SimulatedCameraFile.h"
 #include "SimulatedCameraSet.h"
 #include "SimulatedDevice.h"
+#include "StandardErrorCapture.h"
 
 namespace {
 // The interface part of `path` in upper case, as a notification names it.
@@ -32,16 +33,13 @@ private slots:
 } ] })";
         const SimulatedCameraLoad load = parseSimulatedCameras(json, "doc");
         QVERIFY2(load.ok, qPrintable(load.error));
-        QCOMPARE(load.cameras.size(), size_t(1));
-        const SimulatedCamera &camera = load.cameras[0];
+        const SimulatedCamera &camera = load.cameras.at(0);
         QCOMPARE(QString::fromStdString(camera.path), usbCameraPath("1a2b", "3c4d", "2b1c7f0"));
-        QVERIFY(camera.videoProcAmp && camera.cameraControl && camera.powerLine);
         const SimulatedControl &focus = camera.cameraControl->at(6);
         QCOMPARE(QList<int>({focus.min, focus.max, focus.step, focus.defaultValue, focus.caps,
-                             focus.value, focus.flags}),
-                 QList<int>({0, 1023, 1, 300, 3, 300, 1}));
-        QCOMPARE(camera.videoProcAmp->at(0).min, -64);
-        QCOMPARE(camera.powerLine->value, 2);
+                             focus.value, focus.flags, camera.videoProcAmp->at(0).min,
+                             camera.powerLine->value}),
+                 QList<int>({0, 1023, 1, 300, 3, 300, 1, -64, 2}));
     }
 
     void faultsNameTheirPlace_data() {
@@ -61,23 +59,18 @@ private slots:
         row("fraction", R"({"cameras": [{"path": "p", "cameraControl": {"6": {"min": 0, "max": 9, "value": 1.5}}}]})", R"(at cameras[0].cameraControl."6".value:)");
         row("failure code", R"({"cameras": [{"path": "p", "videoProcAmp": {"0": {"min": 0, "max": 9, "setFails": "E_FAIL"}}}]})", R"(at cameras[0].videoProcAmp."0".setFails:)");
         row("power line switch", R"({"cameras": [{"path": "p", "powerLine": {"getFails": 1}}]})", "at cameras[0].powerLine.getFails:");
+        QTest::newRow("missing file") << QByteArray() << "/nonexistent/cams.json: cannot be read";
         // clang-format on
     }
     void faultsNameTheirPlace() {
         QFETCH(QByteArray, json);
         QFETCH(QString, error);
-        const SimulatedCameraLoad load = parseSimulatedCameras(json, "cams.json");
-        QVERIFY(!load.ok);
-        QVERIFY(load.cameras.empty());
+        const SimulatedCameraLoad load = error.startsWith('/')
+                                             ? loadSimulatedCameraFile("/nonexistent/cams.json")
+                                             : parseSimulatedCameras(json, "cams.json");
+        QVERIFY(!load.ok && load.cameras.empty());
         QVERIFY2(load.error.startsWith(error), qPrintable(load.error));
         QVERIFY(!load.error.contains('\n'));
-    }
-
-    void missingFile() {
-        const SimulatedCameraLoad load = loadSimulatedCameraFile("/nonexistent/cams.json");
-        QVERIFY(!load.ok);
-        QVERIFY2(load.error.startsWith("/nonexistent/cams.json: cannot be read"),
-                 qPrintable(load.error));
     }
 
     void replacingTheCameraSet() {
@@ -124,31 +117,21 @@ private slots:
         const QString a = usbCameraPath("1a2b", "3c4d", "a"),
                       b = usbCameraPath("1a2b", "1f05", "b"),
                       c = usbCameraPath("1a2b", "2b20", "c");
-        QVERIFY(writeFile(file, camerasJson({cameraJson(a, "Velt DocCam V4")})));
+        QVERIFY(writeFile(file, camerasJson({cameraJson(a, "A")})));
         CameraDeviceManager *m = CameraDeviceManager::instance();
         m->setBackend(createSimulatedBackend(file));
         QVERIFY(m->unregisterDeviceNotification());  // nothing registered yet
         QVERIFY(m->registerDeviceNotification(0));
         QSignalSpy arrivals(m, &CameraDeviceManager::deviceArrival);
         QSignalSpy removals(m, &CameraDeviceManager::deviceRemoval);
-        QCOMPARE(m->enumerateDevices(), 1);
 
-        // Rewritten in place.
-        QVERIFY(writeFile(file, camerasJson({cameraJson(a, "Velt DocCam V4"),
-                                             cameraJson(b, "Velt WebCam W1080")})));
+        QVERIFY(writeFile(file, camerasJson({cameraJson(a, "A"), cameraJson(b, "B")})));
         QTRY_COMPARE(arrivals.size(), 1);
         QCOMPARE(arrivals.at(0).at(0).toString(), notified(b));
-        QCOMPARE(m->enumerateDevices(), 2);
-        m->selectByPath(notified(b));
-        QCOMPARE(m->currentIndex(), 1);
-
-        // Replaced by a rename: a leaves.
-        QVERIFY(writeFileByRename(file, camerasJson({cameraJson(b, "Velt WebCam W1080")})));
+        // A file replaced by a rename is still followed.
+        QVERIFY(writeFileByRename(file, camerasJson({cameraJson(b, "B")})));
         QTRY_COMPARE(removals.size(), 1);
         QCOMPARE(removals.at(0).at(0).toString(), notified(a));
-        QVERIFY(isVeltDevice(removals.at(0).at(0).toString()));
-        m->removeByPath(notified(a));
-        QCOMPARE(m->currentDevicePath(), b);
 
         // A broken or vanished file is reported and changes nothing.
         StandardErrorCapture errors;
@@ -156,17 +139,14 @@ private slots:
         QTRY_VERIFY(errors.text().contains(file + ": not valid JSON at line 1"));
         QFile::remove(file);
         QTRY_VERIFY(errors.text().contains(file + ": cannot be read"));
-        QCOMPARE(errors.text().count('\n'), 2);
-        QCOMPARE(removals.size(), 1);
-
         // The next good file is compared with the last good one.
-        QVERIFY(writeFileByRename(
-            file, camerasJson({cameraJson(b, "Velt WebCam W1080"), cameraJson(c, "DocCam Mini")})));
+        QVERIFY(writeFileByRename(file,
+                                  camerasJson({cameraJson(b, "B"), cameraJson(c, "DocCam Mini")})));
         QTRY_COMPARE(arrivals.size(), 2);
         QCOMPARE(arrivals.at(1).at(0).toString(), notified(c));
         QCOMPARE(removals.size(), 1);
+        QCOMPARE(errors.text().count('\n'), 2);
 
-        // After unregistering nothing is delivered.
         QVERIFY(m->unregisterDeviceNotification());
         QVERIFY(writeFile(file, camerasJson({cameraJson(c, "DocCam Mini")})));
         QTRY_COMPARE(m->enumerateDevices(), 1);
