@@ -17,65 +17,56 @@
 
 namespace {
 
-// Every control of the first camera has its own default so that a getter asking for the wrong
-// id shows. Gain and tilt are listed without capabilities (not available), roll not at all.
-const char kCameras[] = R"({ "cameras": [
- { "path": "@device:pnp:\\\\?\\usb#vid_1a2b&pid_3c4d&mi_00#6&1&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global",
-   "friendlyName": "Velt DocCam V4",
-   "videoProcAmp": {
-     "0": {"min": -64, "max": 64, "step": 1, "default": 11, "caps": 2, "value": 0, "flags": 2},
-     "1": {"min": 0, "max": 64, "step": 1, "default": 12, "caps": 2, "value": 0, "flags": 2},
-     "2": {"min": -64, "max": 64, "step": 1, "default": 13, "caps": 2, "value": 0, "flags": 2},
-     "3": {"min": 0, "max": 64, "step": 1, "default": 14, "caps": 2, "value": 0, "flags": 2},
-     "4": {"min": 0, "max": 64, "step": 1, "default": 15, "caps": 2, "value": 0, "flags": 2},
-     "5": {"min": 0, "max": 64, "step": 1, "default": 16, "caps": 2, "value": 0, "flags": 2},
-     "7": {"min": 0, "max": 9000, "step": 1, "default": 17, "caps": 3, "value": 0, "flags": 1},
-     "8": {"min": 0, "max": 64, "step": 1, "default": 18, "caps": 2, "value": 0, "flags": 2},
-     "9": {"min": 0, "max": 64, "step": 1, "default": 19, "caps": 0, "value": 0, "flags": 2} },
-   "cameraControl": {
-     "0": {"min": -90, "max": 90, "step": 1, "default": 21, "caps": 2, "value": 0, "flags": 2},
-     "1": {"min": -90, "max": 90, "step": 1, "default": 22, "caps": 0, "value": 0, "flags": 2},
-     "3": {"min": 0, "max": 90, "step": 1, "default": 23, "caps": 2, "value": 0, "flags": 2},
-     "4": {"min": -13, "max": 90, "step": 1, "default": 24, "caps": 3, "value": 0, "flags": 1},
-     "6": {"min": 0, "max": 1023, "step": 1, "default": 26, "caps": 3, "value": 0, "flags": 1},
-     "19": {"min": 0, "max": 1, "step": 1, "default": 1, "caps": 2, "value": 0, "flags": 2} },
-   "powerLine": { "value": 1, "flags": 0 } },
- { "path": "@device:pnp:\\\\?\\usb#vid_1a2b&pid_1f05&mi_00#6&2&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global",
-   "friendlyName": "Velt WebCam W1080",
-   "cameraControl": {
-     "19": {"min": 0, "max": 1, "step": 1, "default": 0, "caps": 2, "value": 0, "flags": 2} },
-   "powerLine": { "value": 1, "flags": 0, "getFails": true } } ] })";
+// Every control of the first camera has its own default (11 + id for image controls, 30 + id for
+// camera controls) so that a getter asking for the wrong id shows. Gain and tilt are listed
+// without capabilities (not available), roll not at all. Low-light compensation (19) is on by
+// default on the first camera only.
+QByteArray controls(const QMap<int, int> &capsById, int base) {
+    QStringList list;
+    for (auto c = capsById.begin(); c != capsById.end(); ++c)
+        list << QString("\"%1\": {\"min\": -64, \"max\": 9000, \"default\": %2, \"caps\": %3}")
+                    .arg(c.key())
+                    .arg(c.key() == 19 ? int(base != 0) : base + c.key())
+                    .arg(c.value());
+    return "{" + list.join(", ").toUtf8() + "}";
+}
+
+QByteArray camerasJson() {
+    const QByteArray path = "{\"path\": \"@device:pnp:\\\\\\\\?\\\\usb#vid_1a2b&pid_";
+    return "{\"cameras\": [" + path + "3c4d#1\", \"friendlyName\": \"Velt DocCam V4\"" +
+           ", \"videoProcAmp\": " +
+           controls({{0, 2}, {1, 2}, {2, 2}, {3, 2}, {4, 2}, {5, 2}, {7, 3}, {8, 2}, {9, 0}}, 11) +
+           ", \"cameraControl\": " +
+           controls({{0, 2}, {1, 0}, {3, 2}, {4, 3}, {6, 3}, {19, 2}}, 30) +
+           ", \"powerLine\": {\"value\": 1}}, " + path +
+           "1f05#2\", \"friendlyName\": \"Velt WebCam W1080\", \"cameraControl\": " +
+           controls({{19, 2}}, 0) + ", \"powerLine\": {\"value\": 1, \"getFails\": true}}]}";
+}
 
 const int kNoFlag = -1;
+const QStringList kProperties =
+    QString(
+        "brightness contrast hue saturation sharpness gamma gain backlightcompensation "
+        "powerlinefrequency pan tilt roll zoom whitebalance exposure focus lowlightcompensation")
+        .split(' ');
 
 // Reads one property by its key name; the companion flag (if any) goes to *flag.
 long readProperty(CameraSetting &s, const QString &name, int *flag) {
     bool b = false;
-    const QMap<QString, std::function<long()>> getters = {
-        {"brightness", [&] { return s.brightness(); }},
-        {"contrast", [&] { return s.contrast(); }},
-        {"hue", [&] { return s.hue(); }},
-        {"saturation", [&] { return s.saturation(); }},
-        {"sharpness", [&] { return s.sharpness(); }},
-        {"gamma", [&] { return s.gamma(&b); }},
-        {"gain", [&] { return s.gain(&b); }},
-        {"backlightcompensation", [&] { return s.backlightCompensation(&b); }},
-        {"powerlinefrequency", [&] { return s.powerLineFrequency(&b); }},
-        {"pan", [&] { return s.pan(&b); }},
-        {"tilt", [&] { return s.tilt(&b); }},
-        {"roll", [&] { return s.roll(&b); }},
-        {"zoom", [&] { return s.zoom(&b); }},
-        {"whitebalance", [&] { return s.whiteBalance(&b); }},
-        {"exposure", [&] { return s.exposure(&b); }},
-        {"focus", [&] { return s.focus(&b); }},
-        {"lowlightcompensation", [&] { return long(s.lowLightCompensation()); }},
-    };
-    Q_ASSERT(getters.contains(name));
-    const bool hasFlag = name != "lowlightcompensation" && name != "brightness" &&
-                         name != "contrast" && name != "hue" && name != "saturation" &&
-                         name != "sharpness";
-    const long v = getters[name]();
-    *flag = hasFlag ? int(b) : kNoFlag;
+    // clang-format off
+    const std::function<long()> getters[] = {
+        [&] { return s.brightness(); }, [&] { return s.contrast(); }, [&] { return s.hue(); },
+        [&] { return s.saturation(); }, [&] { return s.sharpness(); }, [&] { return s.gamma(&b); },
+        [&] { return s.gain(&b); }, [&] { return s.backlightCompensation(&b); },
+        [&] { return s.powerLineFrequency(&b); }, [&] { return s.pan(&b); },
+        [&] { return s.tilt(&b); }, [&] { return s.roll(&b); }, [&] { return s.zoom(&b); },
+        [&] { return s.whiteBalance(&b); }, [&] { return s.exposure(&b); },
+        [&] { return s.focus(&b); }, [&] { return long(s.lowLightCompensation()); }};
+    // clang-format on
+    const int index = kProperties.indexOf(name);
+    Q_ASSERT(index >= 0);
+    const long v = getters[index]();
+    *flag = index < 5 || index == 16 ? kNoFlag : int(b);
     return v;
 }
 
@@ -96,7 +87,7 @@ private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
         const QString json = m_dir.filePath("cameras.json");
-        QVERIFY(writeFile(json, kCameras));
+        QVERIFY(writeFile(json, camerasJson()));
         CameraDeviceManager::instance()->setBackend(createSimulatedBackend(json));
         QCOMPARE(CameraDeviceManager::instance()->enumerateDevices(), 2);
     }
@@ -106,64 +97,46 @@ private slots:
         QTest::addColumn<QString>("property");
         QTest::addColumn<int>("value");
         QTest::addColumn<int>("flag");
-        const QByteArray only = "[General]\nvid=1a2b\npid=3c4d\nprofilename=P\n";
-        const QByteArray vpa = "[VideoProcAmp]\n", cc = "[CameraControl]\n";
-        // Absent entries: the camera's default; "enabled" follows availability, "auto" is true.
-        QTest::newRow("absent brightness") << only << "brightness" << 11 << kNoFlag;
-        QTest::newRow("absent contrast") << only << "contrast" << 12 << kNoFlag;
-        QTest::newRow("absent hue") << only << "hue" << 13 << kNoFlag;
-        QTest::newRow("absent saturation") << only << "saturation" << 14 << kNoFlag;
-        QTest::newRow("absent sharpness") << only << "sharpness" << 15 << kNoFlag;
-        QTest::newRow("absent gamma") << only << "gamma" << 16 << 1;
-        QTest::newRow("absent gain, caps 0") << only << "gain" << 19 << 0;
-        QTest::newRow("absent backlight") << only << "backlightcompensation" << 18 << 1;
-        QTest::newRow("absent power line") << only << "powerlinefrequency" << 2 << 1;
-        QTest::newRow("absent pan") << only << "pan" << 21 << 1;
-        QTest::newRow("absent tilt, caps 0") << only << "tilt" << 22 << 0;
-        QTest::newRow("absent roll, not offered") << only << "roll" << 0 << 0;
-        QTest::newRow("absent zoom") << only << "zoom" << 23 << 1;
-        QTest::newRow("absent white balance") << only << "whitebalance" << 17 << 1;
-        QTest::newRow("absent exposure") << only << "exposure" << 24 << 1;
-        QTest::newRow("absent focus") << only << "focus" << 26 << 1;
-        QTest::newRow("absent low light, default 1")
-            << only << "lowlightcompensation" << 1 << kNoFlag;
-        // Stored and damaged entries.
-        QTest::newRow("stored 0") << vpa + "brightness=0"
-                                  << "brightness" << 0 << kNoFlag;
-        QTest::newRow("stored sentinel") << vpa + "brightness=-10000"
-                                         << "brightness" << 11 << kNoFlag;
-        QTest::newRow("plain 42") << vpa + "brightness=42"
-                                  << "brightness" << 42 << kNoFlag;
-        QTest::newRow("text abc") << vpa + "brightness=abc"
-                                  << "brightness" << 0 << kNoFlag;
-        QTest::newRow("gain 5 disabled") << vpa + "gain=5\ngainenabled=false"
-                                         << "gain" << 5 << 0;
-        QTest::newRow("enabled 0") << vpa + "gamma=5\ngammaenabled=0"
-                                   << "gamma" << 5 << 0;
-        QTest::newRow("enabled yes") << vpa + "gamma=5\ngammaenabled=yes"
-                                     << "gamma" << 5 << 1;
-        QTest::newRow("disabled, absent value") << vpa + "gammaenabled=false"
-                                                << "gamma" << 16 << 1;
-        QTest::newRow("auto false, absent value") << vpa + "whitebalanceauto=false"
-                                                  << "whitebalance" << 17 << 1;
-        QTest::newRow("auto false kept") << vpa + "whitebalance=3\nwhitebalanceauto=FALSE"
-                                         << "whitebalance" << 3 << 0;
-        QTest::newRow("backlight sentinel is a value") << vpa + "backlightcompensation=-10000"
-                                                       << "backlightcompensation" << -10000 << 1;
-        QTest::newRow("backlight empty")
-            << vpa + "backlightcompensation=\nbacklightcompensationEnabled=false"
-            << "backlightcompensation" << 18 << 1;
-        QTest::newRow("backlight abc") << vpa + "backlightcompensation=abc"
-                                       << "backlightcompensation" << 0 << 1;
-        QTest::newRow("power line stored")
-            << vpa + "powerlinefrequency=1\npowerlinefrequencyenabled=false"
-            << "powerlinefrequency" << 1 << 0;
-        QTest::newRow("focus abc") << cc + "focus=abc\nfocusauto=false"
-                                   << "focus" << 0 << 0;
-        QTest::newRow("low light off") << cc + "lowlightcompensation=false"
-                                       << "lowlightcompensation" << 0 << kNoFlag;
-        QTest::newRow("low light text") << cc + "lowlightcompensation=abc"
-                                        << "lowlightcompensation" << 1 << kNoFlag;
+        auto row = [](const char *name, const char *entries, const char *property, int value,
+                      int flag) {
+            QTest::newRow(name) << QByteArray(entries) << QString(property) << value << flag;
+        };
+        // clang-format off
+        row("stored 0", "[VideoProcAmp]\nbrightness=0", "brightness", 0, kNoFlag);
+        row("stored sentinel", "[VideoProcAmp]\nbrightness=-10000", "brightness", 11, kNoFlag);
+        row("text abc", "[VideoProcAmp]\nbrightness=abc", "brightness", 0, kNoFlag);
+        row("enabled 0", "[VideoProcAmp]\ngamma=5\ngammaenabled=0", "gamma", 5, 0);
+        row("enabled yes", "[VideoProcAmp]\ngamma=5\ngammaenabled=yes", "gamma", 5, 1);
+        row("disabled, absent value", "[VideoProcAmp]\ngammaenabled=false", "gamma", 16, 1);
+        row("auto false, absent value", "[VideoProcAmp]\nwhitebalanceauto=false", "whitebalance", 18, 1);
+        row("auto false kept", "[VideoProcAmp]\nwhitebalance=3\nwhitebalanceauto=FALSE", "whitebalance", 3, 0);
+        row("backlight sentinel is a value", "[VideoProcAmp]\nbacklightcompensation=-10000", "backlightcompensation", -10000, 1);
+        row("backlight empty", "[VideoProcAmp]\nbacklightcompensation=\nbacklightcompensationEnabled=false", "backlightcompensation", 19, 1);
+        row("power line stored", "[VideoProcAmp]\npowerlinefrequency=1\npowerlinefrequencyenabled=false", "powerlinefrequency", 1, 0);
+        row("low light off", "[CameraControl]\nlowlightcompensation=false", "lowlightcompensation", 0, kNoFlag);
+        row("low light text", "[CameraControl]\nlowlightcompensation=abc", "lowlightcompensation", 1, kNoFlag);
+        // clang-format on
+    }
+
+    // Absent entries: the camera's default; "enabled" follows availability, "auto" is true.
+    void absentEntriesGiveCameraDefaults() {
+        selectCamera("3c4d");
+        const QString path = freshPath();
+        const QByteArray file = "[General]\nvid=1a2b\npid=3c4d\nprofilename=P\n";
+        QVERIFY(writeFile(path, file));
+        CameraSetting record(path);
+        QStringList read;
+        for (const QString &name : kProperties) {
+            int flag = kNoFlag;
+            read << QString("%1 %2 %3").arg(name).arg(readProperty(record, name, &flag)).arg(flag);
+        }
+        QCOMPARE(
+            read.join(", "),
+            QString("brightness 11 -1, contrast 12 -1, hue 13 -1, saturation 14 -1, "
+                    "sharpness 15 -1, gamma 16 1, gain 20 0, backlightcompensation 19 1, "
+                    "powerlinefrequency 2 1, pan 30 1, tilt 31 0, roll 0 0, zoom 33 1, "
+                    "whitebalance 18 1, exposure 34 1, focus 36 1, lowlightcompensation 1 -1"));
+        QCOMPARE(readFile(path), file);
     }
 
     void getterReadsStoredValueOrCameraDefault() {
@@ -183,15 +156,14 @@ private slots:
 
     void fallbackWhenCameraLacksControls() {
         CameraSetting record(freshPath());
-        int flag = kNoFlag;
         selectCamera("1f05");  // no image controls, power line read refused
-        QCOMPARE(readProperty(record, "gain", &flag), 0L);
-        QCOMPARE(flag, 0);
-        QCOMPARE(readProperty(record, "whitebalance", &flag), 0L);
-        QCOMPARE(flag, 1);
-        QCOMPARE(readProperty(record, "powerlinefrequency", &flag), 0L);
-        QCOMPARE(flag, 0);
-        QCOMPARE(readProperty(record, "lowlightcompensation", &flag), 0L);
+        QStringList read;
+        for (const char *name : {"gain", "whitebalance", "powerlinefrequency"}) {
+            int flag = kNoFlag;
+            read << QString("%1 %2").arg(readProperty(record, name, &flag)).arg(flag);
+        }
+        QCOMPARE(read, QStringList({"0 0", "0 1", "0 0"}));
+        QCOMPARE(record.lowLightCompensation(), false);
     }
 
     void settersWriteSerializedLongs() {
