@@ -36,7 +36,7 @@ private slots:
         QTest::newRow("portrait of the same area listed first is not replaced")
             << Modes{entry(1080, 1920), entry(1920, 1080)} << entry(1080, 1920) << false;
         QTest::newRow("areas beyond 32 bits compare correctly")
-            << Modes{entry(70000, 70000), entry(1920, 1080)} << entry(70000, 70000) << false;
+            << Modes{entry(65536, 65536), entry(1920, 1080)} << entry(65536, 65536) << false;
         QTest::newRow("nothing listed") << Modes{} << entry(0, 0, 0) << false;
     }
     void choosesFullHdOrTheFirstLargest() {
