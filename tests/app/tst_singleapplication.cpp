@@ -29,8 +29,8 @@ class TestSingleApplication : public QObject {
     SingleApplication *app() const { return static_cast<SingleApplication *>(qApp); }
 
     // Exit status of a later start: 0 delivered, 1 not confirmed, 2 did not see this copy.
-    static QProcess *sendFromLaterCopy(const QString &text, int timeoutMs, QObject *owner) {
-        auto *copy = new QProcess(owner);
+    QProcess *sendFromLaterCopy(const QString &text, int timeoutMs) {
+        auto *copy = new QProcess(this);
         copy->start(QCoreApplication::applicationFilePath(),
                     {"--send", text, QString::number(timeoutMs)});
         return copy;
@@ -39,7 +39,7 @@ class TestSingleApplication : public QObject {
     // Starts a later copy with the text and waits until it is delivered and confirmed.
     void deliverFromLaterCopy(const QString &text) {
         QSignalSpy received(app(), &SingleApplication::messageReceived);
-        QProcess *later = sendFromLaterCopy(text, 5000, this);
+        QProcess *later = sendFromLaterCopy(text, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(received.count(), 1, kWaitMs);
         QCOMPARE(received.at(0).at(0).toString(), text);
         QTRY_COMPARE_WITH_TIMEOUT(later->state(), QProcess::NotRunning, kWaitMs);
@@ -74,7 +74,7 @@ private slots:
         QSignalSpy received(app(), &SingleApplication::messageReceived);
         QElapsedTimer clock;
         clock.start();
-        QProcess *later = sendFromLaterCopy("late", 300, this);
+        QProcess *later = sendFromLaterCopy("late", 300);
         QVERIFY(later->waitForFinished(kWaitMs));
         QCOMPARE(later->exitCode(), 1);
         QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
