@@ -15,8 +15,11 @@ bool VirtualXServer::start(const QString &screen, int timeoutMs) {
         m_failure = "xdotool is needed (package xdotool)";
         return false;
     }
-    // The server writes the display number it chose to the descriptor -displayfd names.
-    m_server.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", screen});
+    // The server writes the display number it chose to the descriptor -displayfd names. Without
+    // -noreset it resets whenever its last client leaves (a window probe, say) and refuses a
+    // program that connects during the reset.
+    m_server.start("Xvfb",
+                   {"-displayfd", "1", "-nolisten", "tcp", "-noreset", "-screen", "0", screen});
     if (!m_server.waitForStarted()) {
         m_failure = "Xvfb is needed (package xvfb)";
         return false;
