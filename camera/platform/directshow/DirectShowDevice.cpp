@@ -27,33 +27,29 @@ public:
     explicit BoundFilter(ComRef<IBaseFilter> filter) : m_filter(std::move(filter)) {}
 
     capture::Result queryVideoProcAmp(std::unique_ptr<capture::ControlFamily> &out) override {
-        out.reset();
-        ComRef<IAMVideoProcAmp> procAmp;
-        const HRESULT hr = queryInterface(m_filter.get(), kIidIAMVideoProcAmp, procAmp);
-        if (hr == S_OK)
-            out = wrapVideoProcAmp(std::move(procAmp));
-        return hr;
+        return queryWrapped<IAMVideoProcAmp>(kIidIAMVideoProcAmp, wrapVideoProcAmp, out);
     }
 
     capture::Result queryCameraControl(std::unique_ptr<capture::ControlFamily> &out) override {
-        out.reset();
-        ComRef<IAMCameraControl> control;
-        const HRESULT hr = queryInterface(m_filter.get(), kIidIAMCameraControl, control);
-        if (hr == S_OK)
-            out = wrapCameraControl(std::move(control));
-        return hr;
+        return queryWrapped<IAMCameraControl>(kIidIAMCameraControl, wrapCameraControl, out);
     }
 
     capture::Result queryKsPropertySet(std::unique_ptr<capture::KsPropertySet> &out) override {
-        out.reset();
-        ComRef<IKsPropertySet> properties;
-        const HRESULT hr = queryInterface(m_filter.get(), kIidIKsPropertySet, properties);
-        if (hr == S_OK)
-            out = wrapKsPropertySet(std::move(properties));
-        return hr;
+        return queryWrapped<IKsPropertySet>(kIidIKsPropertySet, wrapKsPropertySet, out);
     }
 
 private:
+    // Asks the filter for one control interface and hands it out behind its wrapper.
+    template <class Interface, class Wrapped, class Wrap>
+    capture::Result queryWrapped(const GUID &iid, Wrap wrap, std::unique_ptr<Wrapped> &out) {
+        out.reset();
+        ComRef<Interface> found;
+        const HRESULT hr = queryInterface(m_filter.get(), iid, found);
+        if (hr == S_OK)
+            out = wrap(std::move(found));
+        return hr;
+    }
+
     ComRef<IBaseFilter> m_filter;
 };
 
