@@ -19,27 +19,49 @@ void CameraDeviceManager::setBackend(std::unique_ptr<capture::Backend> backend) 
     unregisterDeviceNotification();
     m_notificationHandle = nullptr;
     clearDevices();
+    m_inaccessibleCameras.clear();
     m_currentIndex = -1;
     m_backend = std::move(backend);
 }
 
+namespace {
+
+// The name under which a device is listed: the first of its names that a supported model goes
+// by, provided its product id is supported; empty when it is not to be listed.
+QString supportedName(const QString &path, const std::vector<std::string> &utf8Names) {
+    QString vid, pid;
+    if (!parseVidPid(path, &vid, &pid) || !isSupportedPid(pid))
+        return QString();
+    for (const std::string &utf8Name : utf8Names) {
+        const QString name = QString::fromStdString(utf8Name);
+        if (isSupportedFriendlyName(name))
+            return name;
+    }
+    return QString();
+}
+
+}  // namespace
+
 int CameraDeviceManager::enumerateDevices() {
     clearDevices();
+    m_inaccessibleCameras.clear();
     std::vector<std::shared_ptr<capture::Device>> found;
-    if (!m_backend || m_backend->enumerateVideoInputDevices(found) != capture::kOk)
+    const capture::Result listed =
+        m_backend ? m_backend->enumerateVideoInputDevices(found) : capture::kFail;
+    if (m_backend)
+        noteInaccessibleDevices();
+    if (listed != capture::kOk)
         return -1;
     for (const std::shared_ptr<capture::Device> &device : found) {
-        std::string utf8Path, utf8Name;
+        std::string utf8Path;
+        std::vector<std::string> utf8Names;
         if (!device || device->displayName(utf8Path) != capture::kOk)
             continue;
-        if (device->friendlyName(utf8Name) != capture::kOk)
+        if (device->friendlyNames(utf8Names) != capture::kOk)
             continue;
         const QString path = QString::fromStdString(utf8Path);
-        const QString name = QString::fromStdString(utf8Name);
-        QString vid, pid;
-        if (!parseVidPid(path, &vid, &pid))
-            continue;
-        if (!isSupportedPid(pid) || !isSupportedFriendlyName(name))
+        const QString name = supportedName(path, utf8Names);
+        if (name.isEmpty())
             continue;
         bool duplicate = false;
         for (const CameraDevice &entry : qAsConst(m_devices))
@@ -48,6 +70,21 @@ int CameraDeviceManager::enumerateDevices() {
             m_devices.append(CameraDevice{path, name, device});
     }
     return count();
+}
+
+void CameraDeviceManager::noteInaccessibleDevices() {
+    for (const capture::InaccessibleDevice &device : m_backend->inaccessibleDevices()) {
+        const QString node = QString::fromStdString(device.node);
+        const QString error = QString::fromStdString(device.systemErrorText);
+        qDebug() << "cannot open camera device:" << node << device.systemError << error;
+        logToExternal(QStringLiteral("cannot open camera device %1: %2 (errno %3)")
+                          .arg(node, error)
+                          .arg(device.systemError));
+        const QString name =
+            supportedName(QString::fromStdString(device.utf8Path), device.friendlyNames);
+        if (!name.isEmpty())
+            m_inaccessibleCameras << name;
+    }
 }
 
 QString CameraDeviceManager::friendlyName(int index) const {

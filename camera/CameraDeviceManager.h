@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <memory>
 
@@ -53,6 +54,10 @@ public:
     void removeByPath(const QString &path);
     void removeAt(int index);
     void clearDevices();
+    // The supported cameras the last enumeration found attached but could not open (on Linux,
+    // most often for want of access to the video devices), by the name each would be listed
+    // under. Empty when every camera could be opened.
+    QStringList inaccessibleCameras() const { return m_inaccessibleCameras; }
 
     // Device-change notifications. `window` is the native window handle (winId()).
     bool registerDeviceNotification(quintptr window);
@@ -98,10 +103,13 @@ private:
     void deviceRemoved(const std::string &utf8Path) override;
     // The selected entry's device, or null when the current index is outside the list.
     std::shared_ptr<capture::Device> currentDevice() const;
+    // Writes a debug line and an access-log line for each device the backend could not open.
+    void noteInaccessibleDevices();
 
     std::unique_ptr<capture::Backend> m_backend;
     QVector<CameraDevice> m_devices;
     int m_currentIndex = -1;
+    QStringList m_inaccessibleCameras;
     capture::NotificationHandle m_notificationHandle = nullptr;
 };
 

@@ -101,6 +101,17 @@ public:
     virtual Result displayName(std::string &utf8Out) = 0;
     // Binds the property bag and reads "FriendlyName"; a failure means the bag cannot be bound.
     virtual Result friendlyName(std::string &utf8Out) = 0;
+    // Every name the device goes by, the one friendlyName gives first. A composite camera may
+    // report its product and its video function under different names, and either may be the
+    // one a supported model is known by.
+    virtual Result friendlyNames(std::vector<std::string> &utf8Out) {
+        utf8Out.clear();
+        std::string name;
+        const Result r = friendlyName(name);
+        if (r == kOk)
+            utf8Out.push_back(name);
+        return r;
+    }
     // BindToObject for the filter; may fail, for instance when the camera has gone.
     virtual Result bind(std::unique_ptr<BoundDevice> &out) = 0;
 };
@@ -116,6 +127,16 @@ public:
 
 using NotificationHandle = void *;
 
+// A device the system shows but that could not be opened to be looked at, most often for want of
+// access rights. It cannot be listed; the camera layer reports it so that the user learns why.
+struct InaccessibleDevice {
+    std::string node;  // the system's name for it, such as /dev/video0
+    std::string utf8Path;
+    std::vector<std::string> friendlyNames;
+    int systemError = 0;  // the system's error number and its text
+    std::string systemErrorText;
+};
+
 class Backend {
 public:
     virtual ~Backend() = default;
@@ -125,6 +146,9 @@ public:
     // after filtering), kFalse when the category holds no device at all, or the failure code of
     // the enumerator.
     virtual Result enumerateVideoInputDevices(std::vector<std::shared_ptr<Device>> &out) = 0;
+    // The devices the last enumeration found but could not open, one per camera whose devices
+    // all failed.
+    virtual std::vector<InaccessibleDevice> inaccessibleDevices() const { return {}; }
 
     // Registers for arrivals and removals of capture-device interfaces. On Windows the window
     // receives WM_DEVICECHANGE itself and the sink is not called; other backends call the sink.

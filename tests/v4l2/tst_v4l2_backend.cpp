@@ -159,8 +159,12 @@ private slots:
         QTest::addColumn<quint32>("cid");  // 0: no such control
         QTest::addColumn<int>("caps");
         QTest::addColumn<int>("flags");
-        auto row = [](const char *name, Family f, int id, quint32 cid, int caps, int flags) {
-            QTest::newRow(name) << int(f) << id << cid << caps << flags;
+        // min, max, step, default and the value at the camera's maximum, where the program's
+        // units are not the camera's; empty: the camera's own.
+        QTest::addColumn<QVector<int>>("converted");
+        auto row = [](const char *name, Family f, int id, quint32 cid, int caps, int flags,
+                      QVector<int> converted = {}) {
+            QTest::newRow(name) << int(f) << id << cid << caps << flags << converted;
         };
         row("brightness", Family::Image, 0, V4L2_CID_BRIGHTNESS, 2, 2);
         row("contrast", Family::Image, 1, V4L2_CID_CONTRAST, 2, 2);
@@ -171,10 +175,13 @@ private slots:
         row("white balance", Family::Image, 7, V4L2_CID_WHITE_BALANCE_TEMPERATURE, 3, 1);
         row("backlight", Family::Image, 8, V4L2_CID_BACKLIGHT_COMPENSATION, 2, 2);
         row("gain", Family::Image, 9, V4L2_CID_GAIN, 2, 2);
-        row("pan", Family::Camera, 0, V4L2_CID_PAN_ABSOLUTE, 2, 2);
-        row("tilt", Family::Camera, 1, V4L2_CID_TILT_ABSOLUTE, 2, 2);
+        // Degrees from arc seconds (-36000..36000, step 3600).
+        row("pan", Family::Camera, 0, V4L2_CID_PAN_ABSOLUTE, 2, 2, {-10, 10, 1, 0, 10});
+        row("tilt", Family::Camera, 1, V4L2_CID_TILT_ABSOLUTE, 2, 2, {-10, 10, 1, 0, 10});
         row("zoom", Family::Camera, 3, V4L2_CID_ZOOM_ABSOLUTE, 2, 2);
-        row("exposure", Family::Camera, 4, V4L2_CID_EXPOSURE_ABSOLUTE, 3, 1);
+        // log2 seconds from 100 µs units 3..2047 (default 250): 2^-11 s is 5 units, 2^-3 s 1250;
+        // 2047 is nearest 2^-2 s, which the camera cannot take.
+        row("exposure", Family::Camera, 4, V4L2_CID_EXPOSURE_ABSOLUTE, 3, 1, {-11, -3, 1, -5, -3});
         row("focus", Family::Camera, 6, V4L2_CID_FOCUS_ABSOLUTE, 3, 1);
         row("low light", Family::Camera, 19, V4L2_CID_EXPOSURE_AUTO_PRIORITY, 2, 2);
         row("roll has no control", Family::Camera, 2, 0, 0, 0);
@@ -189,6 +196,7 @@ private slots:
         QFETCH(quint32, cid);
         QFETCH(int, caps);
         QFETCH(int, flags);
+        QFETCH(QVector<int>, converted);
         auto controls = plugAndOpen(Family(family));
         QVERIFY(controls);
         std::int32_t min = -1, max = -1, step = -1, def = -1, gotCaps = -1, value = -1,
@@ -203,9 +211,11 @@ private slots:
         const EmulatedControl expected = m_driver->control(cid);
         QCOMPARE(controls->getRange(id, &min, &max, &step, &def, &gotCaps), capture::kOk);
         QCOMPARE(controls->get(id, &value, &gotFlags), capture::kOk);
+        if (converted.isEmpty())
+            converted = {expected.minimum, expected.maximum, expected.step, expected.defaultValue,
+                         expected.value};
         QCOMPARE(QVector<int>({min, max, step, def, gotCaps, value, gotFlags}),
-                 QVector<int>({expected.minimum, expected.maximum, expected.step,
-                               expected.defaultValue, caps, expected.value, flags}));
+                 converted.mid(0, 4) + QVector<int>({caps, converted[4], flags}));
     }
 
     void manualWriteSwitchesCompanionFirst_data() {
@@ -218,9 +228,12 @@ private slots:
         QTest::newRow("white balance, image manual flags")
             << image << 7 << 3 << 5000
             << Writes{{V4L2_CID_AUTO_WHITE_BALANCE, 0}, {V4L2_CID_WHITE_BALANCE_TEMPERATURE, 5000}};
-        QTest::newRow("exposure") << camera << 4 << 2 << 300
+        // 1/256 s, as a profile written on Windows holds it.
+        QTest::newRow("exposure") << camera << 4 << 2 << -8
                                   << Writes{{V4L2_CID_EXPOSURE_AUTO, 1},
-                                            {V4L2_CID_EXPOSURE_ABSOLUTE, 300}};
+                                            {V4L2_CID_EXPOSURE_ABSOLUTE, 39}};
+        QTest::newRow("pan one degree")
+            << camera << 0 << 2 << 1 << Writes{{V4L2_CID_PAN_ABSOLUTE, 3600}};
         QTest::newRow("focus") << camera << 6 << 2 << 125
                                << Writes{{V4L2_CID_FOCUS_AUTO, 0}, {V4L2_CID_FOCUS_ABSOLUTE, 125}};
         QTest::newRow("hue already manual")
@@ -230,7 +243,7 @@ private slots:
         QTest::newRow("white balance automatic")
             << image << 7 << 1 << 3000 << Writes{{V4L2_CID_AUTO_WHITE_BALANCE, 1}};
         QTest::newRow("exposure automatic")
-            << camera << 4 << 1 << 300 << Writes{{V4L2_CID_EXPOSURE_AUTO, 3}};
+            << camera << 4 << 1 << -8 << Writes{{V4L2_CID_EXPOSURE_AUTO, 3}};
     }
 
     void manualWriteSwitchesCompanionFirst() {
@@ -260,7 +273,8 @@ private slots:
         QTest::addColumn<int>("mode");  // -1: automatic refused
         QTest::newRow("aperture priority first") << std::vector<std::int32_t>{0, 1, 2, 3} << 3;
         QTest::newRow("auto") << std::vector<std::int32_t>{0, 1, 2} << 0;
-        QTest::newRow("shutter priority last") << std::vector<std::int32_t>{1, 2} << 2;
+        // The exposure time stays the user's in shutter priority.
+        QTest::newRow("shutter priority is manual") << std::vector<std::int32_t>{1, 2} << -1;
         QTest::newRow("manual only") << std::vector<std::int32_t>{1} << -1;
     }
 
@@ -285,6 +299,13 @@ private slots:
                  mode < 0 ? capture::kInvalidArg : capture::kOk);
         QCOMPARE(m_driver->value(V4L2_CID_EXPOSURE_AUTO), mode < 0 ? 1 : mode);
         QCOMPARE(m_driver->value(V4L2_CID_EXPOSURE_ABSOLUTE), 250);
+        // Whatever mode the camera is in, a read says automatic only where the time is.
+        for (std::int32_t entry : menu) {
+            m_driver->setValue(V4L2_CID_EXPOSURE_AUTO, entry);
+            std::int32_t value = 0, flags = 0;
+            QCOMPARE(controls->get(4, &value, &flags), capture::kOk);
+            QCOMPARE(flags, entry == 0 || entry == 3 ? capture::kFlagAuto : capture::kFlagManual);
+        }
     }
 
     void valuesOutsideRangeNeverReachCamera() {

@@ -59,9 +59,9 @@ private slots:
         QVERIFY(image && camera);
         QCOMPARE(image->set(0, 17, 3), capture::kOk);
         QCOMPARE(image->set(7, 5300, 3), capture::kOk);
-        QCOMPARE(camera->set(4, 500, 2), capture::kOk);
+        QCOMPARE(camera->set(4, -4, 2), capture::kOk);  // 1/16 s
         QCOMPARE(camera->set(6, 100, 2), capture::kOk);
-        QCOMPARE(camera->set(0, 7200, 2), capture::kOk);
+        QCOMPARE(camera->set(0, 2, 2), capture::kOk);  // degrees
         QCOMPARE(camera->set(19, 1, 2), capture::kOk);
 
         const QMap<quint32, Listed> listed = listControls();
@@ -69,7 +69,7 @@ private slots:
                                           {V4L2_CID_AUTO_WHITE_BALANCE, 0},
                                           {V4L2_CID_WHITE_BALANCE_TEMPERATURE, 5300},
                                           {V4L2_CID_EXPOSURE_AUTO, 1},
-                                          {V4L2_CID_EXPOSURE_ABSOLUTE, 500},
+                                          {V4L2_CID_EXPOSURE_ABSOLUTE, 625},
                                           {V4L2_CID_FOCUS_AUTO, 0},
                                           {V4L2_CID_FOCUS_ABSOLUTE, 100},
                                           {V4L2_CID_PAN_ABSOLUTE, 7200},

@@ -24,10 +24,12 @@ constexpr Entry kVideoProcAmp[] = {
 };
 
 constexpr Entry kCameraControl[] = {
-    {0, {V4L2_CID_PAN_ABSOLUTE, 0, Companion::None}},
-    {1, {V4L2_CID_TILT_ABSOLUTE, 0, Companion::None}},
+    {0, {V4L2_CID_PAN_ABSOLUTE, 0, Companion::None, Unit::ArcSecondsAsDegrees}},
+    {1, {V4L2_CID_TILT_ABSOLUTE, 0, Companion::None, Unit::ArcSecondsAsDegrees}},
     {3, {V4L2_CID_ZOOM_ABSOLUTE, 0, Companion::None}},
-    {4, {V4L2_CID_EXPOSURE_ABSOLUTE, V4L2_CID_EXPOSURE_AUTO, Companion::ExposureMenu}},
+    {4,
+     {V4L2_CID_EXPOSURE_ABSOLUTE, V4L2_CID_EXPOSURE_AUTO, Companion::ExposureMenu,
+      Unit::ExposureLog2Seconds}},
     {5, {V4L2_CID_IRIS_ABSOLUTE, 0, Companion::None}},
     {6, {V4L2_CID_FOCUS_ABSOLUTE, V4L2_CID_FOCUS_AUTO, Companion::Boolean}},
     // Low-light compensation: the camera may lower the frame rate to lengthen the exposure.

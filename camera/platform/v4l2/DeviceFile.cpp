@@ -49,13 +49,20 @@ capture::Result extendedControlCall(int fd, unsigned long request, Call call, st
 
 }  // namespace
 
-capture::Result DeviceFile::open(const std::string &devnode, std::shared_ptr<DeviceFile> &out) {
+capture::Result DeviceFile::open(const std::string &devnode, std::shared_ptr<DeviceFile> &out,
+                                 int *systemError) {
     out.reset();
+    if (systemError)
+        *systemError = 0;
     if (devnode.empty())
         return capture::kDeviceNotConnected;
     int fd = ::open(devnode.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-    if (fd == -1)
-        return resultFromErrno(errno, Call::Access);
+    if (fd == -1) {
+        const int error = errno;
+        if (systemError)
+            *systemError = error;
+        return resultFromErrno(error, Call::Access);
+    }
     out = std::make_shared<DeviceFile>(fd);
     return capture::kOk;
 }

@@ -15,7 +15,9 @@ class DeviceFile {
 public:
     // Opens without blocking and without claiming the device: another program may stream from
     // the camera meanwhile, and control ioctls work alongside it.
-    static capture::Result open(const std::string &devnode, std::shared_ptr<DeviceFile> &out);
+    // `systemError`, when given, receives the errno of a failed open (0 otherwise).
+    static capture::Result open(const std::string &devnode, std::shared_ptr<DeviceFile> &out,
+                                int *systemError = nullptr);
 
     explicit DeviceFile(int fd) : m_fd(fd) {}
     ~DeviceFile();

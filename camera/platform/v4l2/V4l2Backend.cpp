@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -31,6 +32,7 @@ public:
     capture::Result enumerateVideoInputDevices(
         std::vector<std::shared_ptr<capture::Device>> &out) override {
         out.clear();
+        m_inaccessible.clear();
         if (!m_context)
             return capture::kFail;
         UdevEnumerateHandle enumerate(udev_enumerate_new(m_context.get()));
@@ -38,26 +40,45 @@ public:
             udev_enumerate_scan_devices(enumerate.get()) < 0)
             return capture::kFail;
 
-        std::vector<std::pair<std::string, VideoNode>> nodes;  // syspath, node
+        struct Found {
+            std::string syspath;
+            VideoNode node;
+            NodeState state;
+        };
+        std::vector<Found> nodes;
         udev_list_entry *entry;
         udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate.get())) {
             const char *syspath = udev_list_entry_get_name(entry);
             UdevDeviceHandle device(udev_device_new_from_syspath(m_context.get(), syspath));
             VideoNode node;
-            if (device && describeCaptureNode(device.get(), node))
-                nodes.emplace_back(syspath, std::move(node));
+            const NodeState state =
+                device ? describeVideoNode(device.get(), node) : NodeState::Other;
+            if (state != NodeState::Other)
+                nodes.push_back({syspath, std::move(node), state});
         }
-        std::stable_sort(nodes.begin(), nodes.end(), [](const auto &a, const auto &b) {
-            return nodeNumber(a.second.kernelName) < nodeNumber(b.second.kernelName);
+        std::stable_sort(nodes.begin(), nodes.end(), [](const Found &a, const Found &b) {
+            return nodeNumber(a.node.kernelName) < nodeNumber(b.node.kernelName);
         });
-        if (nodes.empty())
-            return capture::kFalse;
-        for (auto &[syspath, node] : nodes) {
-            // Kept until the node's removal is reported; see deviceChanged.
-            m_knownPaths[syspath] = node.path;
-            out.push_back(std::make_shared<V4l2Device>(m_context, std::move(node)));
+        // One entry per camera function, its first capture node; a function none of whose nodes
+        // opens is reported once, by its first node.
+        std::set<std::string> functions;
+        for (NodeState wanted : {NodeState::Capture, NodeState::Unopenable}) {
+            for (Found &found : nodes) {
+                if (found.state != wanted || !functions.insert(found.node.functionKey).second)
+                    continue;
+                // Kept until the node's removal is reported; see deviceChanged.
+                m_known[found.syspath] = {found.node.path, found.node.functionKey};
+                if (wanted == NodeState::Capture)
+                    out.push_back(std::make_shared<V4l2Device>(m_context, std::move(found.node)));
+                else
+                    m_inaccessible.push_back(inaccessible(found.node));
+            }
         }
-        return capture::kOk;
+        return out.empty() ? capture::kFalse : capture::kOk;
+    }
+
+    std::vector<capture::InaccessibleDevice> inaccessibleDevices() const override {
+        return m_inaccessible;
     }
 
     capture::NotificationHandle registerDeviceNotification(
@@ -102,20 +123,30 @@ private:
         if (!action || !syspath)
             return;
         if (std::strcmp(action, "add") == 0) {
+            // A node that cannot be opened is reported too: listing the cameras again is what
+            // tells the user why it is missing.
             VideoNode node;
-            if (!describeCaptureNode(device, node))
+            if (describeVideoNode(device, node) == NodeState::Other)
                 return;
-            m_knownPaths[syspath] = node.path;
-            notify(&capture::DeviceChangeSink::deviceArrived, node.path);
+            // Further nodes of a camera function already reported (a second stream) are not.
+            const bool reported =
+                std::none_of(m_known.begin(), m_known.end(), [&](const auto &known) {
+                    return known.first != syspath && known.second.reported &&
+                           known.second.functionKey == node.functionKey;
+                });
+            m_known[syspath] = {node.path, node.functionKey, reported};
+            if (reported)
+                notify(&capture::DeviceChangeSink::deviceArrived, node.path);
         } else if (std::strcmp(action, "remove") == 0) {
             // The node's USB parents are gone by now, so its path is the one kept when it was
             // seen. Nodes never seen as capture nodes (metadata nodes) are not reported.
-            auto known = m_knownPaths.find(syspath);
-            if (known == m_knownPaths.end())
+            auto known = m_known.find(syspath);
+            if (known == m_known.end())
                 return;
-            const std::string path = known->second;
-            m_knownPaths.erase(known);
-            notify(&capture::DeviceChangeSink::deviceRemoved, path);
+            const KnownNode gone = known->second;
+            m_known.erase(known);
+            if (gone.reported)
+                notify(&capture::DeviceChangeSink::deviceRemoved, gone.path);
         }
     }
 
@@ -135,11 +166,28 @@ private:
                            [sink](const auto &r) { return r->sink == sink; });
     }
 
+    struct KnownNode {
+        std::string path;
+        std::string functionKey;
+        bool reported = true;  // its arrival was reported (the first node of its function)
+    };
+
+    static capture::InaccessibleDevice inaccessible(const VideoNode &node) {
+        capture::InaccessibleDevice device;
+        device.node = node.devnode;
+        device.utf8Path = node.path;
+        device.friendlyNames = node.friendlyNames;
+        device.systemError = node.openError;
+        device.systemErrorText = std::strerror(node.openError);
+        return device;
+    }
+
     UdevContext m_context;
-    // Device path of every capture node seen, by sysfs path. Entries are dropped only when the
-    // removal is reported: a new enumeration may already miss a node whose removal event is
-    // still waiting to be read.
-    std::map<std::string, std::string> m_knownPaths;
+    // Every capture node seen (or node that could not be opened), by sysfs path. Entries are
+    // dropped only when the removal is reported: a new enumeration may already miss a node
+    // whose removal event is still waiting to be read.
+    std::map<std::string, KnownNode> m_known;
+    std::vector<capture::InaccessibleDevice> m_inaccessible;
     std::vector<std::unique_ptr<Registration>> m_registrations;
     std::unique_ptr<UdevHotplugMonitor> m_monitor;
 };

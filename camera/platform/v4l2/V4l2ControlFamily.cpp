@@ -10,6 +10,13 @@ std::int32_t manualValue(Companion companion) {
     return companion == Companion::ExposureMenu ? kExposureMenuManual : kBooleanManual;
 }
 
+// Whether the companion's mode leaves the value to the camera.
+bool isAutomaticMode(Companion companion, std::int32_t mode) {
+    if (companion == Companion::ExposureMenu)
+        return mode != kExposureMenuManual && mode != kExposureMenuShutterPriority;
+    return mode != kBooleanManual;
+}
+
 // The camera layer sends 1 for automatic; manual arrives as 2 or, for image controls, as 3.
 bool requestsAutomatic(std::int32_t flags) {
     return (flags & capture::kFlagAuto) && !(flags & capture::kFlagManual);
@@ -56,8 +63,19 @@ capture::Result V4l2ControlFamily::companionIsAutomatic(const ControlMapping &ma
     std::int32_t mode = 0;
     capture::Result r = readControl(m_file->fd(), mapping.companionCid, mode);
     if (capture::succeeded(r))
-        automatic = mode != manualValue(mapping.companion);
+        automatic = isAutomaticMode(mapping.companion, mode);
     return r;
+}
+
+capture::Result V4l2ControlFamily::describeValue(const ControlMapping &mapping,
+                                                 ControlDescription &description,
+                                                 ProgramRange &range) {
+    capture::Result r = queryControl(m_file->fd(), mapping.valueCid, description);
+    if (!capture::succeeded(r))
+        return r;
+    range = programRange(mapping.unit, description.minimum, description.maximum, description.step,
+                         description.defaultValue);
+    return range.empty() ? capture::kNotFound : capture::kOk;
 }
 
 capture::Result V4l2ControlFamily::getRange(std::int32_t id, std::int32_t *min, std::int32_t *max,
@@ -67,7 +85,8 @@ capture::Result V4l2ControlFamily::getRange(std::int32_t id, std::int32_t *min, 
     if (!mapping)
         return capture::kNotFound;
     ControlDescription description;
-    capture::Result r = queryControl(m_file->fd(), mapping->valueCid, description);
+    ProgramRange range;
+    capture::Result r = describeValue(*mapping, description, range);
     if (!capture::succeeded(r))
         return r;
     CompanionState companion;
@@ -80,13 +99,13 @@ capture::Result V4l2ControlFamily::getRange(std::int32_t id, std::int32_t *min, 
     if (description.writable())
         caps |= capture::kFlagManual;
     if (min)
-        *min = description.minimum;
+        *min = range.minimum;
     if (max)
-        *max = description.maximum;
+        *max = range.maximum;
     if (step)
-        *step = description.step;
+        *step = range.step;
     if (defaultValue)
-        *defaultValue = description.defaultValue;
+        *defaultValue = range.defaultValue;
     if (capsFlags)
         *capsFlags = caps;
     return capture::kOk;
@@ -100,6 +119,15 @@ capture::Result V4l2ControlFamily::get(std::int32_t id, std::int32_t *value, std
     capture::Result r = readControl(m_file->fd(), mapping->valueCid, current);
     if (!capture::succeeded(r))
         return r;
+    if (mapping->unit != Unit::Same) {
+        // The nearest value the program can use, which needs the range.
+        ControlDescription description;
+        ProgramRange range;
+        r = describeValue(*mapping, description, range);
+        if (!capture::succeeded(r))
+            return r;
+        current = toProgramUnits(mapping->unit, current, range);
+    }
     CompanionState companion;
     r = inspectCompanion(*mapping, companion);
     if (!capture::succeeded(r))
@@ -134,9 +162,14 @@ capture::Result V4l2ControlFamily::set(std::int32_t id, std::int32_t value, std:
 }
 
 capture::Result V4l2ControlFamily::setManual(const ControlMapping &mapping, std::int32_t value) {
-    capture::Result r = checkWithinRange(m_file->fd(), mapping.valueCid, value);
+    ControlDescription description;
+    ProgramRange range;
+    capture::Result r = describeValue(mapping, description, range);
     if (!capture::succeeded(r))
         return r;
+    if (!range.contains(value))
+        return capture::kInvalidArg;
+    const std::int32_t cameraValue = toCameraUnits(mapping.unit, value);
     CompanionState companion;
     r = inspectCompanion(mapping, companion);
     if (!capture::succeeded(r))
@@ -154,7 +187,7 @@ capture::Result V4l2ControlFamily::setManual(const ControlMapping &mapping, std:
             switched = true;
         }
     }
-    r = writeControl(m_file->fd(), mapping.valueCid, value);
+    r = writeControl(m_file->fd(), mapping.valueCid, cameraValue);
     // A refused write leaves the camera as it was: give the automatic mode back.
     if (!capture::succeeded(r) && switched)
         writeControl(m_file->fd(), mapping.companionCid, previousMode);

@@ -2,10 +2,11 @@
 
 // One family of numbered controls (image or camera controls) answered with V4L2 controls.
 //
-// Range: the value control's minimum, maximum, step and default. Capability flags: automatic (1)
-// when the switching companion exists and offers an automatic mode, manual (2) when the value
-// control can be written. Mode flags of a read: the companion's current mode, manual when there
-// is none.
+// Range: the value control's minimum, maximum, step and default, in the program's units
+// (ControlUnits.h); a value outside that range is refused before it reaches the camera. Capability
+// flags: automatic (1) when the switching companion exists and offers an automatic mode, manual (2)
+// when the value control can be written. Mode flags of a read: the companion's current mode, manual
+// when there is none; exposure in shutter priority counts as manual, since its time is the user's.
 //
 // A manual write switches the companion to manual first and then writes the value: the driver
 // refuses a write to a value control while its companion keeps it inactive. An automatic write
@@ -38,6 +39,8 @@ private:
     };
     capture::Result inspectCompanion(const ControlMapping &mapping, CompanionState &out);
     capture::Result companionIsAutomatic(const ControlMapping &mapping, bool &automatic);
+    capture::Result describeValue(const ControlMapping &mapping, ControlDescription &description,
+                                  ProgramRange &range);
     capture::Result setManual(const ControlMapping &mapping, std::int32_t value);
 
     std::shared_ptr<DeviceFile> m_file;

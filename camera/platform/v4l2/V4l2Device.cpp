@@ -37,7 +37,12 @@ capture::Result V4l2Device::displayName(std::string &utf8Out) {
 }
 
 capture::Result V4l2Device::friendlyName(std::string &utf8Out) {
-    utf8Out = m_node.friendlyName;
+    utf8Out = m_node.friendlyNames.empty() ? std::string() : m_node.friendlyNames.front();
+    return capture::kOk;
+}
+
+capture::Result V4l2Device::friendlyNames(std::vector<std::string> &utf8Out) {
+    utf8Out = m_node.friendlyNames;
     return capture::kOk;
 }
 

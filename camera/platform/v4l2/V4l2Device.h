@@ -17,6 +17,7 @@ public:
 
     capture::Result displayName(std::string &utf8Out) override;
     capture::Result friendlyName(std::string &utf8Out) override;
+    capture::Result friendlyNames(std::vector<std::string> &utf8Out) override;
     // Fails with kDeviceNotConnected once the camera has gone, also when its node number has
     // been given to another camera since.
     capture::Result bind(std::unique_ptr<capture::BoundDevice> &out) override;

@@ -2,6 +2,7 @@
 
 #include <strings.h>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -63,27 +64,40 @@ std::string devicePathOf(udev_device *node) {
     return "@device:pnp:\\\\?\\" + interfacePart + "#" + captureCategoryText() + "\\" + kernelName;
 }
 
-bool describeCaptureNode(udev_device *node, VideoNode &out) {
+NodeState describeVideoNode(udev_device *node, VideoNode &out) {
     out = VideoNode();
     out.kernelName = text(udev_device_get_sysname(node));
     out.devnode = text(udev_device_get_devnode(node));
     if (out.kernelName.empty() || out.devnode.empty())
-        return false;
-
-    bool capturesVideo = false;
-    std::string card;
-    std::shared_ptr<DeviceFile> file;
-    if (!capture::succeeded(DeviceFile::open(out.devnode, file)) ||
-        !capture::succeeded(queryCaptureNode(file->fd(), capturesVideo, card)) || !capturesVideo)
-        return false;
-
+        return NodeState::Other;
     out.path = devicePathOf(node);
+    udev_device *usbInterface =
+        udev_device_get_parent_with_subsystem_devtype(node, "usb", "usb_interface");
+    out.functionKey = text(udev_device_get_syspath(usbInterface ? usbInterface : node));
     udev_device *usbDevice =
         udev_device_get_parent_with_subsystem_devtype(node, "usb", "usb_device");
-    out.friendlyName = usbDevice ? text(udev_device_get_sysattr_value(usbDevice, "product")) : "";
-    if (out.friendlyName.empty())
-        out.friendlyName = card;
-    return true;
+    const std::string product =
+        usbDevice ? text(udev_device_get_sysattr_value(usbDevice, "product")) : "";
+    const std::string function =
+        usbInterface ? text(udev_device_get_sysattr_value(usbInterface, "interface")) : "";
+
+    std::shared_ptr<DeviceFile> file;
+    bool capturesVideo = false;
+    std::string card;
+    const bool opened = capture::succeeded(DeviceFile::open(out.devnode, file, &out.openError));
+    // A node that has gone already (an event read late) is no camera anybody could open.
+    if (!opened && (out.openError == ENOENT || out.openError == ENODEV || out.openError == ENXIO))
+        return NodeState::Other;
+    if (opened &&
+        (!capture::succeeded(queryCaptureNode(file->fd(), capturesVideo, card)) || !capturesVideo))
+        return NodeState::Other;
+
+    const std::string first = product.empty() ? card : product;
+    if (!first.empty())
+        out.friendlyNames.push_back(first);
+    if (!function.empty() && function != first)
+        out.friendlyNames.push_back(function);
+    return opened ? NodeState::Capture : NodeState::Unopenable;
 }
 
 UdevDeviceHandle findNodeForPath(udev *context, const std::string &path) {

@@ -17,6 +17,7 @@
 #include <libudev.h>
 
 #include <string>
+#include <vector>
 
 #include "UdevHandles.h"
 
@@ -26,15 +27,28 @@ struct VideoNode {
     std::string kernelName;  // video0
     std::string devnode;     // /dev/video0
     std::string path;
-    std::string friendlyName;
+    // The camera function the node serves: the syspath of the USB interface it hangs below, which
+    // every node uvcvideo makes for one function shares (a second stream, an infrared sensor);
+    // the node's own syspath without one.
+    std::string functionKey;
+    // The USB product string (the driver's card name without one), then the function's own
+    // interface string where it has another.
+    std::vector<std::string> friendlyNames;
+    int openError = 0;  // errno of a failed open
 };
 
 std::string devicePathOf(udev_device *node);
 
-// Fills `out` when the driver says that `node` captures video (QUERYCAP); a node that cannot be
-// opened cannot be controlled either and is left out. The friendly name is the USB product
-// string, or the driver's card name without one.
-bool describeCaptureNode(udev_device *node, VideoNode &out);
+enum class NodeState {
+    Capture,     // the driver says the node captures video (QUERYCAP)
+    Other,       // a metadata node and the like, or a node without a device file
+    Unopenable,  // open failed (openError) other than for a node that has gone: what the node
+                 // is cannot be told
+};
+
+// Fills `out` from sysfs and, when the node can be opened, from the driver. Only a capture node
+// gets the card name among its names.
+NodeState describeVideoNode(udev_device *node, VideoNode &out);
 
 // The node that `path` names, provided it is still the same device: a node number that another
 // camera has taken over since gives null, as does a node that has gone.
