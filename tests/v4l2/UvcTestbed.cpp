@@ -2,6 +2,11 @@
 
 #include <umockdev.h>
 
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -33,11 +38,28 @@ std::string taken(gchar *text) {
     return s;
 }
 
+// Root opens any file whatever its mode; without these two capabilities in effect it does not.
+// They stay permitted, so they can be taken up again. Capabilities are per thread.
+void passOverFilePermissions(bool pass) {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+    if (syscall(SYS_capget, &header, data) != 0)
+        return;
+    for (int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH}) {
+        __user_cap_data_struct &word = data[CAP_TO_INDEX(cap)];
+        word.effective = pass ? word.effective | (word.permitted & CAP_TO_MASK(cap))
+                              : word.effective & ~CAP_TO_MASK(cap);
+    }
+    syscall(SYS_capset, &header, data);
+}
+
 }  // namespace
 
 UvcTestbed::UvcTestbed() : m_testbed(umockdev_testbed_new()) {}
 
 UvcTestbed::~UvcTestbed() {
+    if (m_accessOverrideDropped)
+        passOverFilePermissions(true);
     g_object_unref(m_testbed);
 }
 
@@ -60,21 +82,35 @@ std::shared_ptr<EmulatedUvcDriver> UvcTestbed::plug(const EmulatedCameraSpec &sp
         const_cast<gchar **>(properties)));
     const std::string interfaceName = spec.usbName + ":1." + std::to_string(spec.interfaceNumber);
     const std::string interfaceNumber = hex(spec.interfaceNumber, 2);
-    camera.interfaceSyspath = taken(umockdev_testbed_add_device(
-        m_testbed, "usb", interfaceName.c_str(), camera.usbSyspath.c_str(), "bInterfaceNumber",
-        interfaceNumber.c_str(), "bInterfaceClass", "0e", nullptr, "DEVTYPE", "usb_interface",
-        nullptr));
-    camera.nodeSyspaths.push_back(addNode(camera, spec.captureNode, NodeKind::Capture, spec.card));
+    std::vector<const char *> interfaceAttributes = {"bInterfaceNumber", interfaceNumber.c_str(),
+                                                     "bInterfaceClass", "0e"};
+    if (!spec.interfaceName.empty())
+        interfaceAttributes.insert(interfaceAttributes.end(),
+                                   {"interface", spec.interfaceName.c_str()});
+    interfaceAttributes.push_back(nullptr);
+    const char *interfaceProperties[] = {"DEVTYPE", "usb_interface", nullptr};
+    camera.interfaceSyspath = taken(umockdev_testbed_add_devicev(
+        m_testbed, "usb", interfaceName.c_str(), camera.usbSyspath.c_str(),
+        const_cast<gchar **>(interfaceAttributes.data()),
+        const_cast<gchar **>(interfaceProperties)));
+    if (spec.accessDenied && !m_accessOverrideDropped) {
+        passOverFilePermissions(false);
+        m_accessOverrideDropped = true;
+    }
+    std::vector<std::pair<int, NodeKind>> nodes = {{spec.captureNode, NodeKind::Capture}};
     if (spec.metadataNode >= 0)
-        camera.nodeSyspaths.push_back(
-            addNode(camera, spec.metadataNode, NodeKind::Metadata, spec.card));
+        nodes.push_back({spec.metadataNode, NodeKind::Metadata});
+    if (spec.secondCaptureNode >= 0)
+        nodes.push_back({spec.secondCaptureNode, NodeKind::Capture});
+    for (const auto &[number, kind] : nodes)
+        camera.nodeSyspaths.push_back(addNode(camera, number, kind, spec.card, spec.accessDenied));
     auto driver = camera.driver;
     m_plugged[spec.usbName] = std::move(camera);
     return driver;
 }
 
 std::string UvcTestbed::addNode(const Plugged &camera, int number, NodeKind kind,
-                                const std::string &card) {
+                                const std::string &card, bool accessDenied) {
     const std::string name = "video" + std::to_string(number);
     const std::string devnode = "/dev/" + name;
     const std::string dev = "81:" + std::to_string(number);
@@ -84,6 +120,8 @@ std::string UvcTestbed::addNode(const Plugged &camera, int number, NodeKind kind
     const std::string root = taken(umockdev_testbed_get_root_dir(m_testbed));
     g_mkdir_with_parents((root + "/dev").c_str(), 0755);
     g_file_set_contents((root + devnode).c_str(), "", 0, nullptr);
+    if (accessDenied)
+        chmod((root + devnode).c_str(), 0);
     attachDriver(devnode, camera.driver, kind);
     return taken(umockdev_testbed_add_device(m_testbed, "video4linux", name.c_str(),
                                              camera.interfaceSyspath.c_str(), "name", card.c_str(),

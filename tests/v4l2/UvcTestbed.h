@@ -4,6 +4,8 @@
 // usb_device -> usb_interface -> a capture node and (optionally) a metadata node, each node with
 // a /dev entry whose ioctls an EmulatedUvcDriver answers. Needs the process to run under
 // umockdev-wrapper; child processes (v4l2-ctl, the program itself) see the same testbed.
+// Plugging a camera whose access is denied takes the calling thread's right to pass over file
+// permissions away (as root), until the testbed goes.
 
 #include <map>
 #include <memory>
@@ -21,8 +23,12 @@ struct EmulatedCameraSpec {
     std::string product = "Velt DocCam V4";      // USB product string; empty: none
     std::string card = "Velt DocCam V4 (card)";  // the driver's card name
     unsigned interfaceNumber = 0;
-    int captureNode = 0;   // /dev/video<N>
-    int metadataNode = 1;  // -1: none
+    int captureNode = 0;         // /dev/video<N>
+    int metadataNode = 1;        // -1: none
+    int secondCaptureNode = -1;  // a second stream of the same camera function; -1: none
+    std::string interfaceName;   // the video function's own interface string; empty: none
+    // The device files refuse to be opened (EACCES), as for a user outside the video group.
+    bool accessDenied = false;
     std::vector<EmulatedControl> controls = typicalUvcControls();
 };
 
@@ -59,11 +65,13 @@ private:
         std::vector<std::string> nodeSyspaths;
         std::shared_ptr<EmulatedUvcDriver> driver;
     };
-    std::string addNode(const Plugged &camera, int number, NodeKind kind, const std::string &card);
+    std::string addNode(const Plugged &camera, int number, NodeKind kind, const std::string &card,
+                        bool accessDenied);
     void attachDriver(const std::string &devnode, std::shared_ptr<EmulatedUvcDriver> driver,
                       NodeKind kind);
 
     _UMockdevTestbed *m_testbed;
+    bool m_accessOverrideDropped = false;
     std::map<std::string, Plugged> m_plugged;  // by USB name
     std::vector<std::string> m_attached;       // device nodes with a handler
 };

@@ -71,6 +71,7 @@ private slots:
     void listsCaptureNodesInNodeOrder() {
         EmulatedCameraSpec first = cameraAt("1-3.2", 0, 1);
         first.product = "Velt DocCam X1";
+        first.secondCaptureNode = 4;  // listed once, by its first capture node
         EmulatedCameraSpec noProduct = cameraAt("2-1", 2, 3);  // named by the driver's card
         noProduct.product.clear();
         noProduct.card = "Velt Visualizer VZ-2";
@@ -114,7 +115,9 @@ private slots:
         std::shared_ptr<capture::Device> device = onlyDevice(*m_backend);
         QVERIFY(device);
         QCOMPARE(sink.arrivals.front(), pathOf(*device));
-        m_bed->plug(cameraAt("1-4", 2, 3));
+        EmulatedCameraSpec twoStreams = cameraAt("1-4", 2, 3);
+        twoStreams.secondCaptureNode = 4;  // reported once, as it is listed
+        m_bed->plug(twoStreams);
         QTRY_COMPARE(sink.arrivals.size(), 2);
 
         // Read after the devices have left sysfs: the paths are the ones seen on arrival.

@@ -1,9 +1,12 @@
-// The camera layer on the Linux backend: its property calls reaching the V4L2 controls, and
-// unplugging reaching its signals while calls on the vanished camera fail quietly.
+// The camera layer on the Linux backend: its property calls reaching the V4L2 controls,
+// unplugging reaching its signals while calls on the vanished camera fail quietly, and the
+// cameras it lists or says why it cannot.
 
 #include <QtTest>
 
 #include "CameraDeviceManager.h"
+#include "CameraTestSupport.h"
+#include "DebugCapture.h"
 #include "FreshDataFolder.h"
 #include "UvcTestbed.h"
 #include "V4l2Backend.h"
@@ -50,6 +53,37 @@ private slots:
         QVERIFY(driver->acceptedWrites().empty());
         QVERIFY(manager->unregisterDeviceNotification());
         manager->setBackend(nullptr);
+    }
+
+    void listsByEitherNameOrSaysWhyNot() {
+        UvcTestbed bed;
+        QVERIFY2(bed.isActive(), "run under umockdev-wrapper");
+        CameraDeviceManager *manager = CameraDeviceManager::instance();
+        manager->setBackend(createV4l2Backend());
+        QSignalSpy arrivals(manager, &CameraDeviceManager::deviceArrival);
+        QVERIFY(manager->registerDeviceNotification(0));
+        // Known by its video function's name only, as Windows would show it.
+        EmulatedCameraSpec composite = cameraAt("1-2", 0, 1);
+        composite.product = "USB Composite Device";
+        composite.interfaceName = "Velt PTZ Cam P20";
+        bed.plug(composite);
+        EmulatedCameraSpec denied = cameraAt("1-5", 2, 3);
+        denied.accessDenied = true;
+        bed.plug(denied);
+        QTRY_COMPARE(arrivals.size(), 2);  // the denied one too: listing again says why
+
+        DebugCapture debug;
+        const int logged = externalLogLines().size();
+        QCOMPARE(manager->enumerateDevices(), 1);
+        QCOMPARE(manager->friendlyName(0), QStringLiteral("Velt PTZ Cam P20"));
+        QCOMPARE(debug.count("cannot open camera device: \"/dev/video2\" 13 "), 1);
+        QCOMPARE(
+            externalLogLines(logged),
+            QStringList("cannot open camera device /dev/video2: Permission denied (errno 13)"));
+        QCOMPARE(manager->inaccessibleCameras(), QStringList("Velt DocCam V4"));
+        QVERIFY(manager->unregisterDeviceNotification());
+        manager->setBackend(nullptr);
+        QVERIFY(manager->inaccessibleCameras().isEmpty());
     }
 };
 
