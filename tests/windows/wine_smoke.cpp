@@ -126,6 +126,80 @@ void checkInvalidReferences() {
     }
 }
 
+// A device's property bag whose read fails without touching the variant it was given, as a
+// driver's bag may; it notes what the variant held.
+class FailingPropertyBag final : public IPropertyBag {
+public:
+    bool handedNullString = false;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
+        *out = IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IPropertyBag)
+                   ? static_cast<IPropertyBag *>(this)
+                   : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the test's stack
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE Read(LPCOLESTR, VARIANT *value, IErrorLog *) override {
+        handedNullString = value->vt == VT_BSTR && value->bstrVal == nullptr;
+        return E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE Write(LPCOLESTR, VARIANT *) override { return E_NOTIMPL; }
+};
+
+// Puts `replacement` in this program's import table in place of `function` from `dll`.
+bool replaceImport(const char *dll, const char *function, void *replacement) {
+    auto *base = reinterpret_cast<BYTE *>(GetModuleHandleW(nullptr));
+    const auto *nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER *>(base)->e_lfanew);
+    auto *module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(
+        base + nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+    for (; module->Name; ++module) {
+        if (lstrcmpiA(reinterpret_cast<char *>(base + module->Name), dll) != 0)
+            continue;
+        auto *name = reinterpret_cast<IMAGE_THUNK_DATA *>(base + module->OriginalFirstThunk);
+        auto *slot = reinterpret_cast<IMAGE_THUNK_DATA *>(base + module->FirstThunk);
+        for (; name->u1.AddressOfData; ++name, ++slot) {
+            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) ||
+                std::strcmp(
+                    reinterpret_cast<IMAGE_IMPORT_BY_NAME *>(base + name->u1.AddressOfData)->Name,
+                    function) != 0)
+                continue;
+            DWORD protection = 0;
+            VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+            slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            VirtualProtect(slot, sizeof *slot, protection, &protection);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Wine's VariantInit clears the whole variant; Windows' own sets only the type and leaves the
+// rest as the memory held it, here a string that is not the caller's to free.
+BSTR g_leftInVariant = nullptr;
+void WINAPI typeOnlyVariantInit(VARIANTARG *value) {
+    value->vt = VT_EMPTY;
+    value->bstrVal = g_leftInVariant;
+}
+
+void checkFailedFriendlyNameRead() {
+    FailingPropertyBag bag;
+    IMoniker *moniker = nullptr;
+    if (CreatePointerMoniker(&bag, &moniker) != S_OK)
+        return check(false, "pointer moniker for a failing property bag");
+    const auto device = directshow::makeMonikerDevice(moniker);
+    moniker->Release();
+    g_leftInVariant = SysAllocString(L"not the reader's");
+    check(replaceImport("oleaut32.dll", "VariantInit",
+                        reinterpret_cast<void *>(&typeOnlyVariantInit)),
+          "VariantInit replaced by one that sets only the type");
+    std::string name = "untouched";
+    const capture::Result r = device->friendlyName(name);
+    check(r == capture::Result(E_FAIL) && name.empty() && bag.handedNullString,
+          "a failed friendly-name read frees nothing it was not given", r);
+}
+
 void checkPowerLine(FakeCaptureFilter &camera, capture::KsPropertySet &properties) {
     const unsigned char instance[capture::kPowerLineInstanceSize] = {};
     unsigned char data[capture::kPowerLineDataSize] = {};
@@ -235,6 +309,7 @@ int main() {
     checkIds();
     checkEnumeration(*backend);
     checkInvalidReferences();
+    checkFailedFriendlyNameRead();
     checkControls();
     checkNotifications(*backend);
     CoUninitialize();

@@ -80,9 +80,12 @@ public:
         if (hr != S_OK || !bag)
             return hr == S_OK ? E_NOINTERFACE : hr;
 
+        // VariantInit sets only the type on some systems, and a read that fails may leave the
+        // variant alone: without a null string VariantClear would free whatever the stack held.
         VARIANT value;
         VariantInit(&value);
         value.vt = VT_BSTR;
+        value.bstrVal = nullptr;
         hr = bag->Read(L"FriendlyName", &value, nullptr);
         if (hr == S_OK && value.vt != VT_BSTR)
             hr = DISP_E_TYPEMISMATCH;
