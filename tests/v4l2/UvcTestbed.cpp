@@ -82,17 +82,11 @@ std::shared_ptr<EmulatedUvcDriver> UvcTestbed::plug(const EmulatedCameraSpec &sp
         const_cast<gchar **>(properties)));
     const std::string interfaceName = spec.usbName + ":1." + std::to_string(spec.interfaceNumber);
     const std::string interfaceNumber = hex(spec.interfaceNumber, 2);
-    std::vector<const char *> interfaceAttributes = {"bInterfaceNumber", interfaceNumber.c_str(),
-                                                     "bInterfaceClass", "0e"};
-    if (!spec.interfaceName.empty())
-        interfaceAttributes.insert(interfaceAttributes.end(),
-                                   {"interface", spec.interfaceName.c_str()});
-    interfaceAttributes.push_back(nullptr);
-    const char *interfaceProperties[] = {"DEVTYPE", "usb_interface", nullptr};
-    camera.interfaceSyspath = taken(umockdev_testbed_add_devicev(
-        m_testbed, "usb", interfaceName.c_str(), camera.usbSyspath.c_str(),
-        const_cast<gchar **>(interfaceAttributes.data()),
-        const_cast<gchar **>(interfaceProperties)));
+    // An empty interface string stands for none.
+    camera.interfaceSyspath = taken(umockdev_testbed_add_device(
+        m_testbed, "usb", interfaceName.c_str(), camera.usbSyspath.c_str(), "bInterfaceNumber",
+        interfaceNumber.c_str(), "bInterfaceClass", "0e", "interface", spec.interfaceName.c_str(),
+        nullptr, "DEVTYPE", "usb_interface", nullptr));
     if (spec.accessDenied && !m_accessOverrideDropped) {
         passOverFilePermissions(false);
         m_accessOverrideDropped = true;
