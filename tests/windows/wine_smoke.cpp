@@ -175,8 +175,8 @@ bool replaceImport(const char *dll, const char *function, void *replacement) {
     return false;
 }
 
-// Wine's VariantInit clears the whole variant; Windows' own sets only the type and leaves the
-// rest as the memory held it, here a string that is not the caller's to free.
+// VariantInit promises only the type. This one leaves the rest as the memory held it, here a
+// string that is not the caller's to free; Wine's clears the whole variant and would hide that.
 BSTR g_leftInVariant = nullptr;
 void WINAPI typeOnlyVariantInit(VARIANTARG *value) {
     value->vt = VT_EMPTY;

@@ -80,8 +80,8 @@ public:
         if (hr != S_OK || !bag)
             return hr == S_OK ? E_NOINTERFACE : hr;
 
-        // VariantInit sets only the type on some systems, and a read that fails may leave the
-        // variant alone: without a null string VariantClear would free whatever the stack held.
+        // VariantInit promises only the type, and a read that fails may leave the variant
+        // alone: without a null string VariantClear would free whatever the stack held.
         VARIANT value;
         VariantInit(&value);
         value.vt = VT_BSTR;
