@@ -24,7 +24,8 @@ work=$(mktemp -d)
 mkdir -m 700 "$work/run"
 pid=
 trap '[ -n "$pid" ] && kill "$pid" 2> /dev/null; rm -rf "$work"' EXIT
-XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
+XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" \
+    XDG_RUNTIME_DIR="$work/run" \
     QT_QPA_PLATFORM=xcb TINTWELL_CAMERA_BACKEND=simulated TINTWELL_SIMULATED_CAMERAS= \
     "$program" > "$work/program.log" 2>&1 &
 pid=$!
