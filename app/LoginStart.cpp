@@ -87,14 +87,15 @@ bool setEnabled(bool on) {
     QSaveFile entry(path);
     if (!entry.open(QIODevice::WriteOnly))
         return false;
-    const QString text = QStringLiteral("[Desktop Entry]\n"
-                                        "Type=Application\n"
-                                        "Name=Tintwell\n"
-                                        "Comment=Applies the active camera profiles at login\n"
-                                        "Icon=org.tintwell.Tintwell\n"
-                                        "Exec=%1\n"
-                                        "Terminal=false\n"
-                                        "X-GNOME-Autostart-enabled=true\n")
+    const QString text = QStringLiteral(
+                             "[Desktop Entry]\n"
+                             "Type=Application\n"
+                             "Name=Tintwell\n"
+                             "Comment=Applies the active camera profiles at login\n"
+                             "Icon=example.velt.Tintwell\n"
+                             "Exec=%1\n"
+                             "Terminal=false\n"
+                             "X-GNOME-Autostart-enabled=true\n")
                              .arg(execLine());
     entry.write(text.toUtf8());
     return entry.commit();

@@ -61,9 +61,9 @@ QString ExternalLogger::filePath() {
 #else
     // The XDG state folder keeps what is worth keeping but is no user data; the program's own
     // part of the data folder's path (its name) names the folder there as well.
-    const QString ownPart = QDir(QStandardPaths::writableLocation(
-                                     QStandardPaths::GenericDataLocation))
-                                .relativeFilePath(data);
+    const QString ownPart =
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+            .relativeFilePath(data);
     QString state = QFile::decodeName(qgetenv("XDG_STATE_HOME"));
     // The base directory specification ignores a relative path.
     if (!QDir::isAbsolutePath(state))

@@ -5,9 +5,9 @@
 
 // The camera access log: every message is appended with a time stamp to "tintwell.log" in the
 // per-user state folder (Linux: $XDG_STATE_HOME/tintwell, by default ~/.local/state/tintwell;
-// Windows: the "logs" folder in the local application data folder) and flushed at once. The file is rotated at 1 MiB, keeping one older file
-// as "tintwell.log.1". Logging never holds up or fails the caller: when the file cannot be
-// written the message is dropped.
+// Windows: the "logs" folder in the local application data folder) and flushed at once. The file is
+// rotated at 1 MiB, keeping one older file as "tintwell.log.1". Logging never holds up or fails the
+// caller: when the file cannot be written the message is dropped.
 class ExternalLogger {
 public:
     static ExternalLogger *instance();

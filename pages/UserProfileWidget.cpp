@@ -11,9 +11,9 @@
 #include "AppGlobals.h"
 #include "ApplicationFont.h"
 #include "CameraSetting.h"
-#include "LoginStart.h"
 #include "CameraSettings.h"
 #include "InputProfileNameDlg.h"
+#include "LoginStart.h"
 #include "ScreenScale.h"
 #include "ui_UserProfileWidget.h"
 
