@@ -105,7 +105,7 @@ private slots:
         QProcessEnvironment env = TintwellProcess::freshEnvironment(m_home->path());
         for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             env.remove(name);
-        for (const QString &option : {"--help", "--version"}) {
+        for (const QString option : {"--help", "--version"}) {
             TintwellProcess *copy = start({"-startup", option}, env);
             QVERIFY(copy->waitForFinished(kWaitMs));
             QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
