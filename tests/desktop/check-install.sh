@@ -40,6 +40,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for library in libqt5widgets5 libqt5multimedia5 libudev1 libc6; do
     echo "$depends" | grep -q "\\b$library\\b" || fail "no $library in Depends: $depends"
 done
-dpkg-deb -c "$deb" | grep -q " ./usr/share/applications/$id.desktop$" || fail "package contents"
-dpkg-deb -c "$deb" | grep -q " ./usr/bin/tintwell$" || fail "package contents"
+dpkg-deb -c "$deb" > "$work/contents"
+for file in usr/bin/tintwell usr/share/applications/$id.desktop; do
+    grep -q " \./$file$" "$work/contents" || fail "not in the package: $file"
+done
 echo "installed and packaged: $(basename "$deb"), Depends: $depends"
