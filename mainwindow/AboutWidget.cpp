@@ -25,7 +25,7 @@ AboutWidget::AboutWidget(QWidget *parent) : SettingWidget(parent), ui(new Ui::Ab
     logFile->setObjectName(QStringLiteral("lblLogFile"));
     logFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
     logFile->setWordWrap(true);
-    ui->gridLayout->addWidget(logFile, 5, 0);
+    ui->gridLayout->addWidget(logFile, 5, 0, Qt::AlignTop);
 
     scaleOwnFonts(this);
 }
