@@ -100,12 +100,11 @@ AdjustmentWidget::AdjustmentWidget(QWidget *parent)
 void AdjustmentWidget::addNoCameraNote() {
 #if defined(Q_OS_WIN)
     const QString access =
-        tr("the camera must be allowed for desktop programs in the privacy "
-           "settings");
+        tr("the camera must be allowed for desktop programs in the privacy settings");
 #else
     const QString access =
-        tr("on Linux the account must be in the \"video\" group (log out and "
-           "in again after adding it)");
+        tr("on Linux the account must be in the \"video\" group (log out and in again after "
+           "adding it)");
 #endif
     m_noCameraNote = new QLabel(
         tr("<p><b>No supported camera is connected.</b></p>"
