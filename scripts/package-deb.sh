@@ -11,8 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TINTWELL_PACKAGE_BUILD_DIR:-$root/build-package}
 
 # Only the program and what is installed with it are built; tests and benchmarks are not.
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >&2
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >&2
 cmake --build "$build" --parallel "$(nproc)" --target tintwell tintwell_manpage >&2
 (cd "$build" && cpack -G DEB >&2)
 ls "$build"/tintwell_*.deb
