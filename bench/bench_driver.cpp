@@ -253,6 +253,7 @@ void benchStartup(const Driver &driver, const Settings &settings, Table &table) 
     programEnv.insert(QStringLiteral("TINTWELL_CAMERA_BACKEND"), QStringLiteral("simulated"));
     programEnv.insert(QStringLiteral("TINTWELL_SIMULATED_CAMERAS"), cameras);
     programEnv.insert(QStringLiteral("XDG_DATA_HOME"), data);
+    programEnv.insert(QStringLiteral("XDG_STATE_HOME"), data);
 
     QVector<double> programMs, floorMs, ratios, programMiB, floorMiB, memoryRatios, writes;
     QVector<double> programCpu, floorCpu, cpuRatios;

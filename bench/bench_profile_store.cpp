@@ -51,7 +51,10 @@ void createProfileFiles(const QString &vid, const QString &pid) {
 
 int main(int argc, char **argv) {
     const int samples = sampleCount(argc, argv, 5);
-    qputenv("XDG_DATA_HOME", freshWorkFolder(QStringLiteral("store")).toLocal8Bit());
+    const QString folder = freshWorkFolder(QStringLiteral("store"));
+    // The camera log goes to the state folder; keep it in the work folder too.
+    qputenv("XDG_DATA_HOME", folder.toLocal8Bit());
+    qputenv("XDG_STATE_HOME", folder.toLocal8Bit());
     qputenv("TINTWELL_CAMERA_BACKEND", "simulated");
     QCoreApplication app(argc, argv);
     const QString vid = QString::fromLatin1(kBenchVid), pid = QString::fromLatin1(kBenchPid);

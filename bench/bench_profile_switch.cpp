@@ -31,7 +31,9 @@ int main(int argc, char **argv) {
     const int samples = sampleCount(argc, argv, 20);
     constexpr int kWarmUp = 2;
     const QString folder = freshWorkFolder(QStringLiteral("switch"));
+    // The camera log goes to the state folder; keep it in the work folder too.
     qputenv("XDG_DATA_HOME", folder.toLocal8Bit());
+    qputenv("XDG_STATE_HOME", folder.toLocal8Bit());
     qputenv("TINTWELL_CAMERA_BACKEND", "simulated");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -11,7 +11,9 @@
 int main(int argc, char **argv) {
     if (argc != 3)
         benchFailure(QStringLiteral("usage: bench_startup_fixture <data folder> <camera file>"));
+    // The camera log goes to the state folder; keep it in the work folder too.
     qputenv("XDG_DATA_HOME", argv[1]);
+    qputenv("XDG_STATE_HOME", argv[1]);
     qputenv("TINTWELL_CAMERA_BACKEND", "simulated");
     QCoreApplication app(argc, argv);
     // The program's data folder is named after its executable.

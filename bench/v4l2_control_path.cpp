@@ -231,7 +231,9 @@ void measureProfileSwitch(AccessLog &log) {
 
 int main(int argc, char **argv) {
     const QString folder = freshWorkFolder(QStringLiteral("v4l2"));
+    // The camera log goes to the state folder; keep it in the work folder too.
     qputenv("XDG_DATA_HOME", folder.toLocal8Bit());
+    qputenv("XDG_STATE_HOME", folder.toLocal8Bit());
     qputenv("TINTWELL_CAMERA_BACKEND", "v4l2");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -52,8 +52,24 @@ ExternalLogger *ExternalLogger::instance() {
 }
 
 QString ExternalLogger::filePath() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    return folder.isEmpty() ? QString() : folder + QStringLiteral("/tintwell.log");
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (data.isEmpty())
+        return QString();
+#if defined(Q_OS_WIN)
+    // Beside the profiles in the local application data folder, in a folder of its own.
+    return data + QStringLiteral("/logs/tintwell.log");
+#else
+    // The XDG state folder keeps what is worth keeping but is no user data; the program's own
+    // part of the data folder's path (its name) names the folder there as well.
+    const QString ownPart =
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+            .relativeFilePath(data);
+    QString state = QFile::decodeName(qgetenv("XDG_STATE_HOME"));
+    // The base directory specification ignores a relative path.
+    if (!QDir::isAbsolutePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    return state + QLatin1Char('/') + ownPart + QStringLiteral("/tintwell.log");
+#endif
 }
 
 void ExternalLogger::write(const QString &text) {

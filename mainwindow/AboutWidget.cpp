@@ -1,5 +1,9 @@
 #include "AboutWidget.h"
 
+#include <QDir>
+#include <QLabel>
+
+#include "ExternalLogger.h"
 #include "OwnFontScaling.h"
 #include "ScreenScale.h"
 #include "ui_AboutWidget.h"
@@ -14,6 +18,14 @@ AboutWidget::AboutWidget(QWidget *parent) : SettingWidget(parent), ui(new Ui::Ab
     ui->lblVersion->setText(QStringLiteral("V1.0"));
     ui->lblWebsite->setOpenExternalLinks(true);
     ui->lblEmailTo->setOpenExternalLinks(true);
+
+    // Where to look, and what to send along, when a camera misbehaves.
+    auto *logFile = new QLabel(
+        tr("Camera log: %1").arg(QDir::toNativeSeparators(ExternalLogger::filePath())), this);
+    logFile->setObjectName(QStringLiteral("lblLogFile"));
+    logFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    logFile->setWordWrap(true);
+    ui->gridLayout->addWidget(logFile, 5, 0, Qt::AlignTop);
 
     scaleOwnFonts(this);
 }

@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QGridLayout>
+#include <QLabel>
 #include <QRadioButton>
 #include <QSignalBlocker>
 
@@ -92,6 +93,40 @@ AdjustmentWidget::AdjustmentWidget(QWidget *parent)
         row.setUpMinusButton(m_scaleFactor);
     connect(ui->cbbDevices, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &AdjustmentWidget::onCurrentDeviceIndexChanged);
+
+    addNoCameraNote();
+}
+
+void AdjustmentWidget::addNoCameraNote() {
+#if defined(Q_OS_WIN)
+    const QString access =
+        tr("the camera must be allowed for desktop programs in the privacy settings");
+#else
+    const QString access =
+        tr("on Linux the account must be in the \"video\" group (log out and in again after "
+           "adding it)");
+#endif
+    m_noCameraNote = new QLabel(
+        tr("<p><b>No supported camera is connected.</b></p>"
+           "<p>Tintwell works with Velt USB document cameras and web cameras.</p>"
+           "<p>A camera that is plugged in but not listed here cannot be opened: the program "
+           "needs access to the video devices; %1.</p>"
+           "<p>To try the program without a camera, start it with "
+           "TINTWELL_CAMERA_BACKEND=simulated in the environment.</p>")
+            .arg(access),
+        this);
+    m_noCameraNote->setObjectName(QStringLiteral("lblNoCamera"));
+    m_noCameraNote->setWordWrap(true);
+    // The page is disabled while no camera is listed; the explanation stays in normal colours.
+    QPalette palette = m_noCameraNote->palette();
+    palette.setColor(QPalette::Disabled, QPalette::WindowText,
+                     palette.color(QPalette::Active, QPalette::WindowText));
+    palette.setColor(QPalette::Disabled, QPalette::Text,
+                     palette.color(QPalette::Active, QPalette::Text));
+    m_noCameraNote->setPalette(palette);
+    m_noCameraNote->setVisible(false);
+    ui->gridLayout->addWidget(m_noCameraNote, ui->gridLayout->rowCount(), 0, 1,
+                              ui->gridLayout->columnCount());
 }
 
 AdjustmentWidget::~AdjustmentWidget() {
@@ -218,6 +253,7 @@ void AdjustmentWidget::removeDeviceFromList(const QString &devPath) {
 }
 
 void AdjustmentWidget::onDeviceSelChanged(QString strDevKey) {
+    m_noCameraNote->setVisible(strDevKey.isEmpty());
     if (strDevKey.isEmpty()) {
         setEnabled(false);
         return;

@@ -7,6 +7,7 @@
 #include "SettingWidget.h"
 
 class CameraSetting;
+class QLabel;
 
 namespace Ui {
 class AdjustmentWidget;
@@ -42,8 +43,11 @@ private:
 
     void onCurrentDeviceIndexChanged();
     void announceCurrentEntry();
+    // Why the list is empty and what to do, shown while no camera is listed.
+    void addNoCameraNote();
 
     Ui::AdjustmentWidget *ui;
     double m_scaleFactor = 1.0;
     QVector<ControlRow> m_rows;
+    QLabel *m_noCameraNote = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "UserProfileWidget.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDebug>
 #include <QDesktopWidget>
@@ -12,6 +13,7 @@
 #include "CameraSetting.h"
 #include "CameraSettings.h"
 #include "InputProfileNameDlg.h"
+#include "LoginStart.h"
 #include "ScreenScale.h"
 #include "ui_UserProfileWidget.h"
 
@@ -34,7 +36,16 @@ UserProfileWidget::UserProfileWidget(QWidget *parent)
     connect(CameraSettings::instance(), &CameraSettings::recordsAboutToBeDeleted, this,
             &UserProfileWidget::forgetRecords);
 
-    ui->ckbLoadAtStart->setVisible(false);
+    // "Load at Start" starts the program hidden at login, which applies the active profile.
+    ui->ckbLoadAtStart->setToolTip(tr("Start Tintwell in the tray when you log in"));
+    ui->ckbLoadAtStart->setChecked(LoginStart::isEnabled());
+    connect(ui->ckbLoadAtStart, &QCheckBox::toggled, this, [this](bool on) {
+        if (LoginStart::setEnabled(on))
+            return;
+        // Not stored: the box goes on showing what holds.
+        const QSignalBlocker blocker(ui->ckbLoadAtStart);
+        ui->ckbLoadAtStart->setChecked(LoginStart::isEnabled());
+    });
     ui->btnUpdateProfile->setVisible(false);
     ui->btnAbout->setVisible(false);
 

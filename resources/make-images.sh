@@ -27,3 +27,9 @@ rsvg-convert -w 96 -h 96 "$out/focus.svg" -o "$out/Focus.png"
     echo '  </qresource>'
     echo '</RCC>'
 } >"$here/resources.qrc"
+
+# The icon the desktop shows in menus and task bars (installed into the hicolor theme) at the
+# sizes themes ask for.
+for size in 16 22 24 32 48 64 128 256 512; do
+    rsvg-convert -w $size -h $size "$art/appicon.svg" -o "$here/../packaging/icons/$size.png"
+done

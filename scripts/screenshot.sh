@@ -5,7 +5,9 @@
 #   bash scripts/screenshot.sh [output.png]     (default: docs/main-window.png)
 #
 # Needs the program built (bash scripts/dev.sh build) and xvfb, xdotool and imagemagick.
-# TINTWELL_BUILD_DIR chooses the build folder as in dev.sh.
+# TINTWELL_BUILD_DIR chooses the build folder as in dev.sh; TINTWELL_SCREENSHOT_CAMERAS names a
+# simulated camera file to use instead of the built-in cameras (one with no cameras shows what a
+# user without a supported camera sees).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -24,8 +26,9 @@ work=$(mktemp -d)
 mkdir -m 700 "$work/run"
 pid=
 trap '[ -n "$pid" ] && kill "$pid" 2> /dev/null; rm -rf "$work"' EXIT
-XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
-    QT_QPA_PLATFORM=xcb TINTWELL_CAMERA_BACKEND=simulated TINTWELL_SIMULATED_CAMERAS= \
+XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" \
+    XDG_RUNTIME_DIR="$work/run" \
+    QT_QPA_PLATFORM=xcb TINTWELL_CAMERA_BACKEND=simulated TINTWELL_SIMULATED_CAMERAS="${TINTWELL_SCREENSHOT_CAMERAS:-}" \
     "$program" > "$work/program.log" 2>&1 &
 pid=$!
 

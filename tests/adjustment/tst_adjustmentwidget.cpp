@@ -183,10 +183,12 @@ private slots:
     }
 
     void camerasComingAndGoing() {
+        auto *note = w<QLabel>("lblNoCamera");
         startWith({});
         QVERIFY(!m_page->isEnabled());
+        QVERIFY(note->isVisibleTo(m_page.get()) && note->text().contains("\"video\" group"));
         startWith({A, B, C});
-        QVERIFY(m_page->isEnabled());
+        QVERIFY(m_page->isEnabled() && !note->isVisibleTo(m_page.get()));
         // Another camera leaves: the selection stays, in the list and in the camera layer.
         m_page->removeDeviceFromList(
             QString::fromStdString(simulatedNotificationPath(C.path().toStdString())));
@@ -202,7 +204,7 @@ private slots:
         m_page->removeDeviceFromList(B.path());
         QCOMPARE(m_announced, QStringList{QString()});
         QCOMPARE(AppGlobals::instance()->currentDeviceKey(), QString());
-        QVERIFY(!m_page->isEnabled());
+        QVERIFY(!m_page->isEnabled() && note->isVisibleTo(m_page.get()));
     }
 
     void profileReachesTheCameraAndTheRowsAndASaveStoresThem() {

@@ -100,6 +100,24 @@ private slots:
         QCOMPARE(out + copy->readAllStandardOutput(), echo);
     }
 
+    // Answered at once with no display; the single-instance lock is never made.
+    void helpAndVersionNeedNoDisplay() {
+        QProcessEnvironment env = TintwellProcess::freshEnvironment(m_home->path());
+        for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            env.remove(name);
+        for (const QString option : {"--help", "--version"}) {
+            TintwellProcess *copy = start({"-startup", option}, env);
+            QVERIFY(copy->waitForFinished(kWaitMs));
+            QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
+            QCOMPARE(copy->exitCode(), 0);
+            QVERIFY(copy->readAllStandardOutput().startsWith(
+                option == "--help" ? QByteArray("Usage: tintwell [-startup]\n")
+                                   : QByteArray("tintwell " TINTWELL_VERSION "\n")));
+        }
+        QVERIFY(!QDirIterator(m_home->path(), {"lock"}, QDir::Files, QDirIterator::Subdirectories)
+                     .hasNext());
+    }
+
     // A plain second start raising the window is the end-to-end tests' business; here the later
     // start asks to stay hidden, and the copy before it was killed and left its lock behind.
     void laterStartRaisesTheRunningCopyAndLeavesSilently() {
@@ -153,6 +171,7 @@ private slots:
         env.insert("XDG_DATA_HOME", tmp);
         env.insert("XDG_CONFIG_HOME", tmp);
         env.insert("XDG_CACHE_HOME", tmp);
+        env.insert("XDG_STATE_HOME", tmp);
         const QString planted = tmp + "/tintwell-" + QString::number(geteuid());
         QVERIFY(QDir().mkpath(planted));
         QVERIFY(chown(QFile::encodeName(planted), 65534, 65534) == 0);

@@ -15,6 +15,13 @@ private slots:
         ExternalLogger::instance()->write("second line");
         // Readable at once, without closing the logger.
         QCOMPARE(externalLogLines(), QStringList({"first", "second line"}));
+        // In the state folder, not among the profiles; a relative one counts as unset.
+        const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+        const QString own = '/' + QCoreApplication::applicationName() + "/tintwell.log";
+        QCOMPARE(ExternalLogger::filePath(), state + own);
+        qputenv("XDG_STATE_HOME", "relative");
+        QCOMPARE(ExternalLogger::filePath(), QDir::homePath() + "/.local/state" + own);
+        qputenv("XDG_STATE_HOME", QFile::encodeName(state));
         QFile file(ExternalLogger::filePath());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} first\n")

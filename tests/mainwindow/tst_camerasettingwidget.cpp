@@ -10,6 +10,7 @@
 #include "CameraListFile.h"
 #include "CameraSettingWidget.h"
 #include "DebugCapture.h"
+#include "ExternalLogger.h"
 #include "FormChild.h"
 #include "FreshDataMain.h"
 #include "ModalScript.h"
@@ -130,6 +131,10 @@ private slots:
         QMetaObject::invokeMethod(w("userProfileWidget"), "showAboutSignal");
         const QWidgetList about = openWindows("AboutWidget");
         QCOMPARE(about.size(), 1);
+        QVERIFY(about.first()
+                    ->findChild<QLabel *>("lblLogFile")
+                    ->text()
+                    .endsWith(QDir::toNativeSeparators(ExternalLogger::filePath())));
         QVERIFY(about.first()->testAttribute(Qt::WA_ShowModal));
         QVERIFY(!(about.first()->windowFlags() & Qt::WindowMinMaxButtonsHint));
         QCOMPARE(navigation(), kBasicShown);

@@ -7,6 +7,7 @@
 #include "CameraSettings.h"
 #include "DebugCapture.h"
 #include "FreshDataMain.h"
+#include "LoginStart.h"
 #include "ModalScript.h"
 #include "UserProfileWidget.h"
 
@@ -95,6 +96,27 @@ private slots:
         const QDir root(CameraSettings::configRootPath());
         for (const QFileInfo &dir : root.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
             QDir(dir.filePath()).removeRecursively();
+    }
+
+    // Off until chosen; the box writes and removes the login entry and shows what is stored.
+    void loadAtStartIsTheLoginEntry() {
+        const QString entry = LoginStart::entryPath();
+        UserProfileWidget page;
+        auto *box = page.findChild<QCheckBox *>("ckbLoadAtStart");
+        QVERIFY(box->isVisibleTo(&page) && !box->isChecked());
+        box->click();
+        QFile file(entry);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString self = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+        QVERIFY(file.readAll().contains("\nExec=\"" + self.toUtf8() + "\" -startup\n"));
+        QVERIFY(UserProfileWidget().findChild<QCheckBox *>("ckbLoadAtStart")->isChecked());
+        box->click();
+        QVERIFY(!QFile::exists(entry));
+        // A folder in the entry's place: nothing is stored, and the box stays off.
+        QVERIFY(QDir().mkpath(entry));
+        box->click();
+        QVERIFY(!box->isChecked());
+        QVERIFY(QDir(entry).removeRecursively());
     }
 
     void firstSelectionCreatesTheBaseProfileThenSavingFromDefaultANamedOne() {

@@ -84,6 +84,7 @@ private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
         qputenv("XDG_DATA_HOME", m_dir.filePath("share").toUtf8());
+        qputenv("XDG_STATE_HOME", m_dir.filePath("state").toUtf8());
         // The child is another executable, so its data folder carries its name.
         m_root = m_dir.filePath("share/profile_save_loop");
     }

@@ -3,10 +3,12 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// Points the per-user data folder (XDG_DATA_HOME), where profiles, the index file and the external
-// log go, at a new temporary folder, so that nothing a test does reaches the real home. Make it
-// before anything asks for the data folder. It is left pointing there afterwards: anything still
-// written then fails instead of landing in the home folder.
+// Points the per-user data folder (XDG_DATA_HOME), where profiles and the index file go, the
+// state folder (XDG_STATE_HOME), where the external log goes, and the configuration folder
+// (XDG_CONFIG_HOME), where the login start entry goes, at new temporary folders, so that nothing
+// a test does reaches the real home. Make it before anything asks for the data folder. It is left
+// pointing there afterwards: anything still written then fails instead of landing in the home
+// folder.
 class FreshDataFolder {
 public:
     // `below`: the data folder is that path inside the temporary folder and does not exist yet,
@@ -17,5 +19,6 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QTemporaryDir m_otherFolders;
     QString m_path;
 };

@@ -16,6 +16,7 @@ QProcessEnvironment TintwellProcess::freshEnvironment(const QString &home) {
     env.insert("TINTWELL_CAMERA_BACKEND", "simulated");
     env.insert("XDG_DATA_HOME", QDir(home).filePath("data"));
     env.insert("XDG_CONFIG_HOME", QDir(home).filePath("config"));
+    env.insert("XDG_STATE_HOME", QDir(home).filePath("state"));
     env.insert("XDG_RUNTIME_DIR", home);
     return env;
 }

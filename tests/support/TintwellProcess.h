@@ -11,7 +11,7 @@ public:
     explicit TintwellProcess(const QString &binary) : m_binary(binary) {}
     ~TintwellProcess() override;
 
-    // A first start on a fresh account: the data, configuration and runtime folders inside
+    // A first start on a fresh account: the data, configuration, state and runtime folders inside
     // `home`, no screen, simulated cameras.
     static QProcessEnvironment freshEnvironment(const QString &home);
 
