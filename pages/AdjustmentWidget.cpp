@@ -9,6 +9,7 @@
 #include "CameraDeviceManager.h"
 #include "CameraSetting.h"
 #include "CameraSettings.h"
+#include "ControlRowCameraValue.h"
 #include "ScreenScale.h"
 #include "ui_AdjustmentWidget.h"
 
@@ -273,6 +274,25 @@ void AdjustmentWidget::onProfileSelChanged(CameraSetting *activeSetting) {
     m_rows[Gain].applyProfileValue(value);
 
     applyControlPageFonts(this);
+}
+
+void AdjustmentWidget::showCameraValues() {
+    const VideoProcAmpProperty ids[] = {
+        VideoProcAmp_Brightness,
+        VideoProcAmp_Contrast,
+        VideoProcAmp_Hue,
+        VideoProcAmp_Saturation,
+        VideoProcAmp_Sharpness,
+        VideoProcAmp_Gamma,
+        VideoProcAmp_BacklightCompensation,
+        VideoProcAmp_Gain,
+    };
+    for (int row = Brightness; row <= Gain; ++row) {
+        PropertyInfo info;
+        info.id = ids[row];
+        const bool ok = CameraDeviceManager::instance()->getProperty(info);
+        showCameraValue(m_rows[row], info, ok);
+    }
 }
 
 void AdjustmentWidget::onProfileNeetToSave(CameraSetting *activeSetting) {
