@@ -1,17 +1,27 @@
-// The camera layer on the Linux backend: its property calls reaching the V4L2 controls, and
-// unplugging reaching its signals while calls on the vanished camera fail quietly.
+// The camera layer on the Linux backend: its property calls reaching the V4L2 controls, another
+// program's changes reported through control events, and unplugging reaching its signals while
+// calls on the vanished camera fail quietly.
 
 #include <QtTest>
 
 #include "CameraDeviceManager.h"
+#include "ControlChangeWatcher.h"
 #include "FreshDataFolder.h"
 #include "UvcTestbed.h"
 #include "V4l2Backend.h"
 
+// Descriptors this process holds open on the camera's node.
+static int openNodes() {
+    int open = 0;
+    for (const QString &fd : QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System))
+        open += QFile::symLinkTarget("/proc/self/fd/" + fd).endsWith("/dev/video0");
+    return open;
+}
+
 class TestV4l2CameraLayer : public QObject {
     Q_OBJECT
 private slots:
-    void propertyCallsReachTheControlsUntilUnplugged() {
+    void propertyCallsAndChangeReportsReachTheControlsUntilUnplugged() {
         UvcTestbed bed;
         QVERIFY2(bed.isActive(), "run under umockdev-wrapper");
         CameraDeviceManager *manager = CameraDeviceManager::instance();
@@ -37,6 +47,26 @@ private slots:
         QCOMPARE(manager->getPowerLineFrequency(&ok), 2L);
         QVERIFY(ok);
 
+        // Another program changes brightness. The emulated node does not answer poll(), so the
+        // reports are taken here by hand, as the descriptor's notifier would take them.
+        ControlChangeWatcher watcher;
+        QSignalSpy changes(&watcher, &ControlChangeWatcher::controlsChanged);
+        QVERIFY(watcher.start(path));
+        QCOMPARE(openNodes(), 1);
+        driver->clearWrites();
+        driver->setValue(V4L2_CID_BRIGHTNESS, 99);
+        watcher.takeChanges();
+        watcher.takeChanges();
+        QCOMPARE(changes.size(), 1);
+        PropertyInfo brightness;
+        brightness.id = VideoProcAmp_Brightness;
+        QVERIFY(manager->getProperty(path, brightness));
+        QCOMPARE(brightness.value, 99L);
+        QVERIFY(driver->acceptedWrites().empty());
+        watcher.stop();
+        QCOMPARE(openNodes(), 0);  // the camera can suspend
+        QVERIFY(watcher.start(path));
+
         driver->clearWrites();
         bed.unplug("1-3");
         QTRY_COMPARE(removals.size(), 1);
@@ -48,6 +78,8 @@ private slots:
         manager->setFocus(100, false);
         QCOMPARE(manager->getPowerLineFrequency(&ok), 0L);
         QVERIFY(driver->acceptedWrites().empty());
+        watcher.takeChanges();  // a gone camera ends the watch
+        QVERIFY(!watcher.isWatching());
         QVERIFY(manager->unregisterDeviceNotification());
         manager->setBackend(nullptr);
     }
