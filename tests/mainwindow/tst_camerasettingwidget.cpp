@@ -268,9 +268,13 @@ private slots:
                                   kRefreshWaitMs);
         QCOMPARE(brightness(kWebCam), 77);
         QCOMPARE(brightness(twin), 128);  // the base profile: the camera's own default
-        QCOMPARE(current(), kDocCam.key());
+        QCOMPARE(devices()->currentIndex(), 0);
         QCOMPARE(CameraDeviceManager::instance()->currentDevicePath(), kDocCam.path());
         QVERIFY(!AppGlobals::instance()->isModified());
+        devices()->setCurrentIndex(2);  // the twin, not the first camera of its model
+        QCOMPARE(CameraDeviceManager::instance()->currentDevicePath(), twin.path());
+        devices()->setCurrentIndex(0);
+        AppGlobals::instance()->setModified(false, false);
 
         QJsonObject controls = cameras[0]["videoProcAmp"].toObject();
         controls["0"] = QJsonObject{{"min", 0}, {"max", 255}, {"default", 128}, {"value", 200}};
