@@ -88,7 +88,19 @@ void CameraDeviceManager::noteInaccessibleDevices() {
 }
 
 QString CameraDeviceManager::friendlyName(int index) const {
-    return index >= 0 && index < count() ? m_devices.at(index).friendlyName : QString();
+    if (index < 0 || index >= count())
+        return QString();
+    const CameraDevice &entry = m_devices.at(index);
+    // Names are matched the way the supported-name list matches them.
+    const QString name = entry.friendlyName.trimmed();
+    int before = 0;
+    for (const CameraDevice &other : m_devices)
+        if (other.friendlyName.trimmed().compare(name, Qt::CaseInsensitive) == 0 &&
+            other.path.compare(entry.path, Qt::CaseInsensitive) < 0)
+            ++before;
+    if (before == 0)
+        return entry.friendlyName;
+    return QStringLiteral("%1 (%2)").arg(entry.friendlyName).arg(before + 1);
 }
 
 QString CameraDeviceManager::devicePath(int index) const {

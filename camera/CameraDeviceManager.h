@@ -45,6 +45,8 @@ public:
     int enumerateDevices();
     int count() const { return m_devices.size(); }
     int currentIndex() const { return m_currentIndex; }
+    // The entry's friendly name. Second and later cameras of one name carry " (2)", " (3)"... in
+    // the order of their paths, so that twins keep their names while they stay on the same ports.
     QString friendlyName(int index) const;
     QString devicePath(int index) const;
     QString currentDevicePath() const;
@@ -73,6 +75,19 @@ public:
     void setCameraControl(CameraControlProperty id, long value, bool automatic);
     long getPowerLineFrequency(bool *ok);
     bool setPowerLineFrequency(long value);
+
+    // The same operations on the listed camera of `path` (compared ignoring case), whichever
+    // camera is selected: for cameras that are not shown. An unlisted path acts like no device.
+    bool getProperty(const QString &path, PropertyInfo &info);
+    bool getCameraControlInfo(const QString &path, PropertyInfo &info);
+    void setProperty(const QString &path, VideoProcAmpProperty id, long value, bool automatic);
+    void setCameraControl(const QString &path, CameraControlProperty id, long value,
+                          bool automatic);
+    long getPowerLineFrequency(const QString &path, bool *ok);
+    bool setPowerLineFrequency(const QString &path, long value);
+    // Control-change reports of the listed camera of `path`; false where the system has none.
+    bool watchControlChanges(const QString &path,
+                             std::unique_ptr<capture::ControlChangeWatch> &out);
 
     void setBrightness(long value);
     void setContrast(long value);
@@ -105,6 +120,7 @@ private:
     std::shared_ptr<capture::Device> currentDevice() const;
     // Writes a debug line and an access-log line for each device the backend could not open.
     void noteInaccessibleDevices();
+    std::shared_ptr<capture::Device> deviceOf(const QString &path) const;
 
     std::unique_ptr<capture::Backend> m_backend;
     QVector<CameraDevice> m_devices;

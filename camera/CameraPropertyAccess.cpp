@@ -135,12 +135,60 @@ std::unique_ptr<capture::KsPropertySet> openKsPropertySet(
     return properties;
 }
 
+long readPowerLine(const std::shared_ptr<capture::Device> &device, bool *ok) {
+    if (ok)
+        *ok = true;
+    std::unique_ptr<capture::BoundDevice> bound;
+    std::unique_ptr<capture::KsPropertySet> properties = openKsPropertySet(device, bound);
+    if (!properties)
+        return 0;
+    const std::vector<unsigned char> instance(capture::kPowerLineInstanceSize, 0);
+    std::vector<unsigned char> data(capture::kPowerLineDataSize, 0);
+    std::uint32_t bytesReturned = 0;
+    const capture::Result result = properties->get(
+        capture::kPropSetVideoProcAmp, capture::kPowerLinePropertyId, instance.data(),
+        capture::kPowerLineInstanceSize, data.data(), capture::kPowerLineDataSize, &bytesReturned);
+    if (result != capture::kOk) {
+        if (ok)
+            *ok = false;
+        return 0;
+    }
+    qDebug() << "power line frequency flags:" << capture::powerLineFlags(data.data());
+    return capture::powerLineValue(data.data());
+}
+
+bool writePowerLine(const std::shared_ptr<capture::Device> &device, long value) {
+    std::unique_ptr<capture::BoundDevice> bound;
+    std::unique_ptr<capture::KsPropertySet> properties = openKsPropertySet(device, bound);
+    if (!properties)
+        return false;
+    const std::vector<unsigned char> instance(capture::kPowerLineInstanceSize, 0);
+    std::vector<unsigned char> data(capture::kPowerLineDataSize, 0);
+    capture::setPowerLineValue(data.data(), cameraValue(value));
+    const bool accepted =
+        properties->set(capture::kPropSetVideoProcAmp, capture::kPowerLinePropertyId,
+                        instance.data(), capture::kPowerLineInstanceSize, data.data(),
+                        capture::kPowerLineDataSize) == capture::kOk;
+    if (accepted)
+        qDebug() << "set powerline freq OK, value:" << value;
+    else
+        qDebug() << "set powerline freq failure, value:" << value;
+    return accepted;
+}
+
 }  // namespace
 
 std::shared_ptr<capture::Device> CameraDeviceManager::currentDevice() const {
     if (m_currentIndex < 0 || m_currentIndex >= count())
         return nullptr;
     return m_devices.at(m_currentIndex).device;
+}
+
+std::shared_ptr<capture::Device> CameraDeviceManager::deviceOf(const QString &path) const {
+    for (const CameraDevice &entry : m_devices)
+        if (entry.path.compare(path, Qt::CaseInsensitive) == 0)
+            return entry.device;
+    return nullptr;
 }
 
 bool CameraDeviceManager::getProperty(PropertyInfo &info) {
@@ -160,44 +208,44 @@ void CameraDeviceManager::setCameraControl(CameraControlProperty id, long value,
 }
 
 long CameraDeviceManager::getPowerLineFrequency(bool *ok) {
-    if (ok)
-        *ok = true;
-    std::unique_ptr<capture::BoundDevice> bound;
-    std::unique_ptr<capture::KsPropertySet> properties = openKsPropertySet(currentDevice(), bound);
-    if (!properties)
-        return 0;
-    const std::vector<unsigned char> instance(capture::kPowerLineInstanceSize, 0);
-    std::vector<unsigned char> data(capture::kPowerLineDataSize, 0);
-    std::uint32_t bytesReturned = 0;
-    const capture::Result result = properties->get(
-        capture::kPropSetVideoProcAmp, capture::kPowerLinePropertyId, instance.data(),
-        capture::kPowerLineInstanceSize, data.data(), capture::kPowerLineDataSize, &bytesReturned);
-    if (result != capture::kOk) {
-        if (ok)
-            *ok = false;
-        return 0;
-    }
-    qDebug() << "power line frequency flags:" << capture::powerLineFlags(data.data());
-    return capture::powerLineValue(data.data());
+    return readPowerLine(currentDevice(), ok);
 }
 
 bool CameraDeviceManager::setPowerLineFrequency(long value) {
-    std::unique_ptr<capture::BoundDevice> bound;
-    std::unique_ptr<capture::KsPropertySet> properties = openKsPropertySet(currentDevice(), bound);
-    if (!properties)
-        return false;
-    const std::vector<unsigned char> instance(capture::kPowerLineInstanceSize, 0);
-    std::vector<unsigned char> data(capture::kPowerLineDataSize, 0);
-    capture::setPowerLineValue(data.data(), cameraValue(value));
-    const bool accepted =
-        properties->set(capture::kPropSetVideoProcAmp, capture::kPowerLinePropertyId,
-                        instance.data(), capture::kPowerLineInstanceSize, data.data(),
-                        capture::kPowerLineDataSize) == capture::kOk;
-    if (accepted)
-        qDebug() << "set powerline freq OK, value:" << value;
-    else
-        qDebug() << "set powerline freq failure, value:" << value;
-    return accepted;
+    return writePowerLine(currentDevice(), value);
+}
+
+bool CameraDeviceManager::getProperty(const QString &path, PropertyInfo &info) {
+    return readControl(deviceOf(path), kVideoProcAmp, info);
+}
+
+bool CameraDeviceManager::getCameraControlInfo(const QString &path, PropertyInfo &info) {
+    return readControl(deviceOf(path), kCameraControl, info);
+}
+
+void CameraDeviceManager::setProperty(const QString &path, VideoProcAmpProperty id, long value,
+                                      bool automatic) {
+    writeControl(deviceOf(path), kVideoProcAmp, id, value, automatic);
+}
+
+void CameraDeviceManager::setCameraControl(const QString &path, CameraControlProperty id,
+                                           long value, bool automatic) {
+    writeControl(deviceOf(path), kCameraControl, id, value, automatic);
+}
+
+long CameraDeviceManager::getPowerLineFrequency(const QString &path, bool *ok) {
+    return readPowerLine(deviceOf(path), ok);
+}
+
+bool CameraDeviceManager::setPowerLineFrequency(const QString &path, long value) {
+    return writePowerLine(deviceOf(path), value);
+}
+
+bool CameraDeviceManager::watchControlChanges(const QString &path,
+                                              std::unique_ptr<capture::ControlChangeWatch> &out) {
+    out.reset();
+    const std::shared_ptr<capture::Device> device = deviceOf(path);
+    return device && device->watchControlChanges(out) == capture::kOk && out;
 }
 
 void CameraDeviceManager::setBrightness(long value) {

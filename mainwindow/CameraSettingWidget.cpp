@@ -18,8 +18,10 @@
 #include "AppGlobals.h"
 #include "ApplicationFont.h"
 #include "CameraDeviceManager.h"
+#include "ControlChangeFollower.h"
 #include "PreviewPlacement.h"
 #include "PreviewWidget.h"
+#include "ProfileApplier.h"
 #include "ScreenScale.h"
 #include "SettingLargeButton.h"
 #include "UserProfileWidget.h"
@@ -113,6 +115,14 @@ CameraSettingWidget::CameraSettingWidget(QWidget *parent)
     AppGlobals::instance()->setApplyingProfile(true);
     ui->adjustmentWidget->refreshDeviceList(QString());
     AppGlobals::instance()->setApplyingProfile(false);
+    // The shown camera got its profile through the pages; every other camera gets its own.
+    applyActiveProfilesBesideShown();
+    auto *follower = new ControlChangeFollower(this, [this] {
+        ui->adjustmentWidget->showCameraValues();
+        ui->advancedWidget->showCameraValues();
+    });
+    connect(ui->adjustmentWidget, &AdjustmentWidget::deviceSelChanged, follower,
+            &ControlChangeFollower::onDeviceSelChanged);
 
     createTrayIcon();
 
@@ -388,10 +398,16 @@ void CameraSettingWidget::runArrivalRefresh() {
     CameraDeviceManager *cameras = CameraDeviceManager::instance();
     AppGlobals *globals = AppGlobals::instance();
     const QString path = cameras->currentDevicePath();
+    QStringList listedBefore;
+    for (int i = 0; i < cameras->count(); ++i)
+        listedBefore << cameras->devicePath(i);
     globals->setApplyingProfile(true);
     cameras->selectByPath(path);
     ui->adjustmentWidget->refreshDeviceList(path.isEmpty() ? arrivedPath : path);
     globals->setApplyingProfile(false);
+    // Cameras that came (or came back) beside the shown one hold the driver's values until they
+    // get their model's profile.
+    applyActiveProfilesBesideShown(listedBefore);
 }
 
 bool CameraSettingWidget::isListedDevice(const QString &devPath) const {

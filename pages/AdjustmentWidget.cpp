@@ -10,10 +10,14 @@
 #include "CameraDeviceManager.h"
 #include "CameraSetting.h"
 #include "CameraSettings.h"
+#include "ControlRowCameraValue.h"
 #include "ScreenScale.h"
 #include "ui_AdjustmentWidget.h"
 
 namespace {
+
+// Two cameras of one model share a device key; each entry also keeps its camera's path.
+constexpr int kPathRole = Qt::UserRole + 1;
 
 QString deviceKeyOfPath(const QString &path, bool *ok) {
     QString vid;
@@ -140,7 +144,13 @@ void AdjustmentWidget::onCurrentDeviceIndexChanged() {
     QString vid;
     QString pid;
     CameraSettings::splitDeviceKey(globals->currentDeviceKey(), vid, pid);
-    CameraDeviceManager::instance()->selectByVidPid(vid, pid);
+    CameraDeviceManager *camera = CameraDeviceManager::instance();
+    camera->selectByVidPid(vid, pid);
+    // selectByVidPid finds the first camera of the model, which may be the chosen one's twin.
+    const QString path = ui->cbbDevices->currentData(kPathRole).toString();
+    for (int i = 0; i < camera->count(); ++i)
+        if (camera->devicePath(i) == path)
+            camera->setCurrentIndex(i);
     qDebug() << "camera changed, previd:" << previousKey << "devid:" << globals->currentDeviceKey();
     emit deviceSelChanged(globals->currentDeviceKey());
 }
@@ -178,6 +188,7 @@ void AdjustmentWidget::refreshDeviceList(const QString &preferredPath) {
         qDebug() << "strVid:" << vid << "strPid:" << pid;
         const QSignalBlocker blocker(ui->cbbDevices);
         ui->cbbDevices->addItem(QIcon(), name, CameraSettings::deviceKey(vid, pid));
+        ui->cbbDevices->setItemData(ui->cbbDevices->count() - 1, path, kPathRole);
     }
 
     if (!preferredPath.isEmpty()) {
@@ -186,8 +197,10 @@ void AdjustmentWidget::refreshDeviceList(const QString &preferredPath) {
         if (parsed) {
             qDebug() << "current camera:" << globals->currentDeviceKey()
                      << ", new camera:" << newKey;
-            const int found = ui->cbbDevices->findData(newKey, Qt::UserRole,
-                                                       Qt::MatchExactly | Qt::MatchCaseSensitive);
+            int found = ui->cbbDevices->findData(preferredPath, kPathRole, Qt::MatchFixedString);
+            if (found < 0)
+                found = ui->cbbDevices->findData(newKey, Qt::UserRole,
+                                                 Qt::MatchExactly | Qt::MatchCaseSensitive);
             if (found >= 0) {
                 // The list was rebuilt and may now be in another order; the camera layer's
                 // selection has to follow the camera, not its old position.
@@ -309,6 +322,25 @@ void AdjustmentWidget::onProfileSelChanged(CameraSetting *activeSetting) {
     m_rows[Gain].applyProfileValue(value);
 
     applyControlPageFonts(this);
+}
+
+void AdjustmentWidget::showCameraValues() {
+    const VideoProcAmpProperty ids[] = {
+        VideoProcAmp_Brightness,
+        VideoProcAmp_Contrast,
+        VideoProcAmp_Hue,
+        VideoProcAmp_Saturation,
+        VideoProcAmp_Sharpness,
+        VideoProcAmp_Gamma,
+        VideoProcAmp_BacklightCompensation,
+        VideoProcAmp_Gain,
+    };
+    for (int row = Brightness; row <= Gain; ++row) {
+        PropertyInfo info;
+        info.id = ids[row];
+        const bool ok = CameraDeviceManager::instance()->getProperty(info);
+        showCameraValue(m_rows[row], info, ok);
+    }
 }
 
 void AdjustmentWidget::onProfileNeetToSave(CameraSetting *activeSetting) {

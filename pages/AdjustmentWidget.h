@@ -26,6 +26,9 @@ public:
     void refreshDeviceList(const QString &preferredPath);
     // A camera with this path has gone.
     void removeDeviceFromList(const QString &devPath);
+    // Shows what the selected camera holds now (another program may have changed it); writes
+    // nothing and marks nothing modified.
+    void showCameraValues();
 
 signals:
     void deviceSelChanged(QString strDeviceKey);

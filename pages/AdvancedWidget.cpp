@@ -5,11 +5,13 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
+#include <tuple>
 
 #include "AppGlobals.h"
 #include "CameraDeviceManager.h"
 #include "CameraSetting.h"
 #include "CameraSettings.h"
+#include "ControlRowCameraValue.h"
 #include "ScreenScale.h"
 #include "ui_AdvancedWidget.h"
 
@@ -324,6 +326,33 @@ void AdvancedWidget::onProfileSelChanged(CameraSetting *activeSetting) {
                        ui->rbtnExposureManual, &CameraDeviceManager::setExposure);
 
     m_activeSetting = activeSetting;
+}
+
+void AdvancedWidget::showCameraValues() {
+    PropertyInfo info;
+    info.id = VideoProcAmp_WhiteBalance;
+    bool ok = camera()->getProperty(info);
+    showCameraValueAndMode(whiteBalanceRow(), info, ok, ui->rbtnWBAuto, ui->rbtnWBManual);
+    const std::pair<CameraControlProperty, ControlRow> plainRows[] = {
+        {CameraControl_Zoom, zoomRow()},
+        {CameraControl_Pan, panRow()},
+        {CameraControl_Tilt, tiltRow()},
+        {CameraControl_Roll, rollRow()}};
+    for (const auto &row : plainRows) {
+        info = PropertyInfo();
+        info.id = row.first;
+        ok = camera()->getCameraControlInfo(info);
+        showCameraValue(row.second, info, ok);
+    }
+    const std::tuple<CameraControlProperty, ControlRow, QRadioButton *, QRadioButton *> modeRows[] =
+        {{CameraControl_Focus, focusRow(), ui->rbtnFocusAuto, ui->rbtnFocusManual},
+         {CameraControl_Exposure, exposureRow(), ui->rbtnExposureAuto, ui->rbtnExposureManual}};
+    for (const auto &[id, row, autoButton, manualButton] : modeRows) {
+        info = PropertyInfo();
+        info.id = id;
+        ok = camera()->getCameraControlInfo(info);
+        showCameraValueAndMode(row, info, ok, autoButton, manualButton);
+    }
 }
 
 void AdvancedWidget::onProfileNeetToSave(CameraSetting *activeSetting) {

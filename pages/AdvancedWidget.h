@@ -24,6 +24,9 @@ public:
     // Puts focus, zoom and pan of the profile loaded last back into their sliders (when the page
     // is shown). Does nothing before a profile was loaded or after the store dropped it.
     void refreshFromProfile();
+    // Shows what the selected camera holds now (another program may have changed it); writes
+    // nothing and marks nothing modified.
+    void showCameraValues();
 
 public slots:
     void onDeviceSelChanged(QString strDevKey);

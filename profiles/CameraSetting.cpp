@@ -64,14 +64,16 @@ long toLong(QVariant v) {
 
 // The camera layer zeroes the record before every read, so a failed read yields default 0 and
 // available false; both are taken as they come.
-PropertyInfo queryCamera(Property property) {
+PropertyInfo queryCamera(const CameraSetting &s, Property property) {
     PropertyInfo info;
     info.id = property.id;
     CameraDeviceManager *camera = CameraDeviceManager::instance();
+    const QString path = s.defaultsCamera();
     if (property.family == Family::ImageControl)
-        camera->getProperty(info);
+        path.isEmpty() ? camera->getProperty(info) : camera->getProperty(path, info);
     else
-        camera->getCameraControlInfo(info);
+        path.isEmpty() ? camera->getCameraControlInfo(info)
+                       : camera->getCameraControlInfo(path, info);
     return info;
 }
 
@@ -84,7 +86,7 @@ long numberWithCompanion(const CameraSetting &s, const QString &key, const QStri
     *flag = s.value(companionKey, kTrueText).toBool();
     if (stored != CameraSetting::kUseCameraDefault)
         return stored;
-    const PropertyInfo info = queryCamera(property);
+    const PropertyInfo info = queryCamera(s, property);
     *flag = companion == Companion::Enabled ? info.available : true;
     return info.defaultValue;
 }
@@ -93,7 +95,7 @@ long plainNumber(const CameraSetting &s, const QString &key, Property property) 
     const long stored = toLong(s.value(key, kSentinelText));
     if (stored != CameraSetting::kUseCameraDefault)
         return stored;
-    return queryCamera(property).defaultValue;
+    return queryCamera(s, property).defaultValue;
 }
 
 // A hand-written value with an unquoted comma comes back from the INI reader as a list; keep its
@@ -131,6 +133,10 @@ QString CameraSetting::pid() const {
 }
 void CameraSetting::setPid(const QString &pid) {
     setValue(kPid, pid);
+}
+
+QString CameraSetting::storedProfileName() const {
+    return storedText(*this, kProfileName);
 }
 
 QString CameraSetting::profileName() {
@@ -214,7 +220,7 @@ long CameraSetting::backlightCompensation(bool *enabled) const {
     *enabled = value(kBacklightEnabled, kTrueText).toBool();
     if (stored.toString().isEmpty()) {
         const PropertyInfo info =
-            queryCamera({Family::ImageControl, VideoProcAmp_BacklightCompensation});
+            queryCamera(*this, {Family::ImageControl, VideoProcAmp_BacklightCompensation});
         *enabled = info.available;
         return info.defaultValue;
     }
@@ -229,7 +235,10 @@ long CameraSetting::powerLineFrequency(bool *enabled) const {
     *enabled = value(kPowerLineEnabled, kTrueText).toBool();
     if (stored != kUseCameraDefault)
         return stored;
-    const long current = CameraDeviceManager::instance()->getPowerLineFrequency(enabled);
+    CameraDeviceManager *camera = CameraDeviceManager::instance();
+    const long current = m_defaultsCamera.isEmpty()
+                             ? camera->getPowerLineFrequency(enabled)
+                             : camera->getPowerLineFrequency(m_defaultsCamera, enabled);
     return *enabled ? long(PowerLine_60Hz) : current;
 }
 void CameraSetting::setPowerLineFrequency(long value, bool enabled) {
@@ -301,7 +310,8 @@ void CameraSetting::setFocus(long value, bool automatic) {
 bool CameraSetting::lowLightCompensation() const {
     const QVariant stored = value(kLowLight, QString());
     if (stored.toString().isEmpty())
-        return queryCamera({Family::CameraControl, KSPROPERTY_CAMERACONTROL_AUTO_EXPOSURE_PRIORITY})
+        return queryCamera(*this,
+                           {Family::CameraControl, KSPROPERTY_CAMERACONTROL_AUTO_EXPOSURE_PRIORITY})
                    .defaultValue != 0;
     return stored.toBool();
 }

@@ -13,10 +13,17 @@ public:
 
     QString filePath() const { return m_filePath; }
 
+    // The camera whose own defaults stand in for absent numbers: the listed camera of this path,
+    // or the selected camera while the path is empty (as it is unless set).
+    void setDefaultsCamera(const QString &devicePath) { m_defaultsCamera = devicePath; }
+    QString defaultsCamera() const { return m_defaultsCamera; }
+
     QString vid() const;
     void setVid(const QString &vid);
     QString pid() const;
     void setPid(const QString &pid);
+    // The stored name as it is, without naming an unnamed profile.
+    QString storedProfileName() const;
     // May write: an empty stored name becomes "Unnamed Profile NNN" and is synced at once.
     QString profileName();
     void setProfileName(const QString &name);
@@ -63,4 +70,5 @@ public:
 
 private:
     QString m_filePath;
+    QString m_defaultsCamera;
 };

@@ -92,6 +92,18 @@ public:
     virtual Result queryKsPropertySet(std::unique_ptr<KsPropertySet> &out) = 0;
 };
 
+// Reports of control changes that other programs make on one device, for as long as the watch
+// exists. It keeps the device open; destroying it closes the device again.
+class ControlChangeWatch {
+public:
+    virtual ~ControlChangeWatch() = default;
+    // A descriptor that signals urgent data (POLLPRI) while reports wait.
+    virtual int descriptor() const = 0;
+    // Takes every waiting report; *changed tells whether there was any. A failure means the watch
+    // has stopped working (for instance, the camera has gone).
+    virtual Result takeChanges(bool *changed) = 0;
+};
+
 // One video-input device as the enumerator yields it (the moniker). Shared ownership is the
 // counted reference that each list entry holds.
 class Device {
@@ -114,6 +126,11 @@ public:
     }
     // BindToObject for the filter; may fail, for instance when the camera has gone.
     virtual Result bind(std::unique_ptr<BoundDevice> &out) = 0;
+    // Starts reporting control changes; kNotImplemented where the system sends no such reports.
+    virtual Result watchControlChanges(std::unique_ptr<ControlChangeWatch> &out) {
+        out.reset();
+        return kNotImplemented;
+    }
 };
 
 // Receives arrivals and removals of capture-device interfaces on the thread that registered.

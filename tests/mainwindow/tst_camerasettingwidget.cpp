@@ -8,7 +8,9 @@
 #include "AppGlobals.h"
 #include "CameraDeviceManager.h"
 #include "CameraListFile.h"
+#include "CameraSetting.h"
 #include "CameraSettingWidget.h"
+#include "CameraSettings.h"
 #include "DebugCapture.h"
 #include "ExternalLogger.h"
 #include "FormChild.h"
@@ -238,6 +240,60 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(listed(), QStringList({kVisualizer.name}), kRefreshWaitMs);
         QCOMPARE(current(), kVisualizer.key());
         QVERIFY(w("adjustmentWidget")->isEnabled());
+    }
+
+    // Cameras beside the shown one get their model's active profile at start, when they come
+    // back and when they are plugged in, without touching the shown camera's rows; twins get
+    // names by path; a value another program changed shows up once the window is activated.
+    void everyCameraGetsItsProfileAndTheRowsFollowOtherPrograms() {
+        CameraSetting bright(CameraSettings::profileDirPath("1a2b", kWebCam.pid) + "/001_b.ini");
+        bright.setProfileName("Bright");
+        bright.setBrightness(77);
+        bright.sync();
+        CameraSettings::instance()->setActiveProfile("1a2b", kWebCam.pid, "Bright");
+        auto brightness = [](const VeltCamera &camera) {
+            PropertyInfo info;
+            info.id = VideoProcAmp_Brightness;
+            CameraDeviceManager::instance()->getProperty(camera.path(), info);
+            return info.value;
+        };
+        startWith({kDocCam, kWebCam});
+        QCOMPARE(brightness(kWebCam), 77);
+        plug({kDocCam});
+        QTRY_COMPARE(listed(), QStringList({kDocCam.name}));
+        VeltCamera twin = kDocCam;
+        twin.instance = "0";  // its path comes first
+        QList<QJsonObject> cameras = described({kDocCam, kWebCam, twin});
+        QJsonObject twinControls = cameras[2]["videoProcAmp"].toObject();
+        twinControls["0"] = QJsonObject{{"min", 0}, {"max", 255}, {"default", 128}, {"value", 5}};
+        cameras[2]["videoProcAmp"] = twinControls;
+        QVERIFY(m_cameras.write(cameras));
+        QTRY_COMPARE_WITH_TIMEOUT(listed(),
+                                  QStringList({kDocCam.name + " (2)", kWebCam.name, kDocCam.name}),
+                                  kRefreshWaitMs);
+        QCOMPARE(brightness(kWebCam), 77);
+        QCOMPARE(brightness(twin), 128);  // the base profile: the camera's own default
+        QCOMPARE(devices()->currentIndex(), 0);
+        QCOMPARE(CameraDeviceManager::instance()->currentDevicePath(), kDocCam.path());
+        QVERIFY(!AppGlobals::instance()->isModified());
+        devices()->setCurrentIndex(2);  // the twin, not the first camera of its model
+        QCOMPARE(CameraDeviceManager::instance()->currentDevicePath(), twin.path());
+        devices()->setCurrentIndex(0);
+        AppGlobals::instance()->setModified(false, false);
+
+        QJsonObject controls = cameras[0]["videoProcAmp"].toObject();
+        controls["0"] = QJsonObject{{"min", 0}, {"max", 255}, {"default", 128}, {"value", 200}};
+        cameras[0]["videoProcAmp"] = controls;
+        QVERIFY(m_cameras.write(cameras));
+        QTRY_COMPARE(brightness(kDocCam), 200);
+        auto *slider = formChild<QSlider>(m_window.get(), "slBrightness");
+        QCOMPARE(slider->value(), 128);
+        m_log->clear();
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(m_window.get(), &activate);
+        QCOMPARE(slider->value(), 200);
+        QCOMPARE(m_log->count("successfully set"), 0);
+        QVERIFY(!AppGlobals::instance()->isModified());
     }
 
     // Last: once quit has been asked for, no nested event loop runs in this process any more.

@@ -3,7 +3,7 @@
 #include "CameraListFile.h"
 
 QString VeltCamera::path(int interface) const {
-    return usbCameraPath("1a2b", pid, pid, interface);
+    return usbCameraPath("1a2b", pid, instance.isEmpty() ? pid : instance, interface);
 }
 
 QJsonObject VeltCamera::describe() const {

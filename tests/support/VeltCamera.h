@@ -11,6 +11,7 @@ struct VeltCamera {
     QString name;
     int brightnessDefault = 128;
     int contrastDefault = 32;
+    QString instance = {};  // tells two cameras of one model apart; empty: the product id
 
     // Interface 0 is the one the camera is listed by; others are further interfaces of the device.
     QString path(int interface = 0) const;

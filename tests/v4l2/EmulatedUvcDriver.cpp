@@ -105,6 +105,10 @@ bool EmulatedUvcDriver::handle(UMockdevIoctlClient *client, NodeKind node) {
             error = queryExtCtrl(*resolved<v4l2_query_ext_ctrl>(data));
         else if (request == VIDIOC_QUERYMENU)
             error = queryMenu(*resolved<v4l2_querymenu>(data));
+        else if (request == VIDIOC_SUBSCRIBE_EVENT || request == VIDIOC_UNSUBSCRIBE_EVENT)
+            error = subscription(request, *resolved<v4l2_event_subscription>(data));
+        else if (request == VIDIOC_DQEVENT)
+            error = dequeueEvent(*resolved<v4l2_event>(data));
         else if (request == VIDIOC_G_CTRL || request == VIDIOC_S_CTRL)
             error = singleControl(request, *resolved<v4l2_control>(data));
         else if (request == VIDIOC_G_EXT_CTRLS || request == VIDIOC_S_EXT_CTRLS ||
@@ -251,9 +255,43 @@ int EmulatedUvcDriver::setOne(v4l2_ext_control &item, bool store) {
         return error;
     }
     item.value = value;
-    c->value = value;
+    if (c->value != value) {
+        c->value = value;
+        queueEvent(*c);
+    }
     m_accepted.push_back(attempt);
     return 0;
+}
+
+int EmulatedUvcDriver::subscription(unsigned long request,
+                                    const v4l2_event_subscription &subscription) {
+    if (request == VIDIOC_UNSUBSCRIBE_EVENT) {
+        m_subscribed.clear();
+        return 0;
+    }
+    if (subscription.type != V4L2_EVENT_CTRL || !find(subscription.id))
+        return EINVAL;
+    m_subscribed.push_back(subscription.id);
+    return 0;
+}
+
+int EmulatedUvcDriver::dequeueEvent(v4l2_event &event) {
+    if (m_events.empty())
+        return ENOENT;
+    event = m_events.front();
+    m_events.pop_front();
+    return 0;
+}
+
+void EmulatedUvcDriver::queueEvent(const EmulatedControl &control) {
+    if (std::count(m_subscribed.begin(), m_subscribed.end(), control.id) == 0)
+        return;
+    v4l2_event event{};
+    event.type = V4L2_EVENT_CTRL;
+    event.id = control.id;
+    event.u.ctrl.changes = V4L2_EVENT_CTRL_CH_VALUE;
+    event.u.ctrl.value = control.value;
+    m_events.push_back(event);
 }
 
 int EmulatedUvcDriver::takeInjectedFailure(unsigned long request, std::uint32_t cid) {
@@ -297,6 +335,7 @@ std::int32_t EmulatedUvcDriver::value(std::uint32_t cid) const {
 void EmulatedUvcDriver::setValue(std::uint32_t cid, std::int32_t value) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_controls.at(cid).value = value;
+    queueEvent(m_controls.at(cid));
 }
 
 EmulatedControl EmulatedUvcDriver::control(std::uint32_t cid) const {

@@ -4,7 +4,9 @@
 // does: QUERYCAP per node (a capture node and a metadata node), QUERY_EXT_CTRL (also with
 // NEXT_CTRL), QUERYMENU, G/S_CTRL, G/S/TRY_EXT_CTRLS with step rounding and clamping of integers,
 // menus with holes, value controls kept inactive by their automatic companion (written: EACCES),
-// and ENODEV on everything once unplugged.
+// control events (SUBSCRIBE_EVENT, DQEVENT: every stored change of a subscribed control, also
+// through setValue, is queued once for whichever descriptor dequeues first), and ENODEV on
+// everything once unplugged.
 //
 // The ioctls arrive on umockdev's worker thread while the test reads the state on its own, so
 // every member locks.
@@ -12,6 +14,7 @@
 #include <linux/videodev2.h>
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <string>
@@ -68,6 +71,9 @@ private:
     int singleControl(unsigned long request, v4l2_control &control);
     int setOne(v4l2_ext_control &item, bool store);
     int takeInjectedFailure(unsigned long request, std::uint32_t cid);
+    int subscription(unsigned long request, const v4l2_event_subscription &subscription);
+    int dequeueEvent(v4l2_event &event);
+    void queueEvent(const EmulatedControl &control);
     EmulatedControl *find(std::uint32_t cid);
     bool isInactive(const EmulatedControl &control) const;
 
@@ -78,4 +84,6 @@ private:
     std::vector<Write> m_accepted;
     std::vector<Write> m_refused;
     bool m_unplugged = false;
+    std::vector<std::uint32_t> m_subscribed;
+    std::deque<v4l2_event> m_events;
 };

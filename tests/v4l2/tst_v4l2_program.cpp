@@ -1,7 +1,8 @@
 // The built program itself on the Linux backend, run as a child process inside the same umockdev
-// testbed as this test: it must list the emulated camera, apply the camera model's active profile
-// to it, and follow the camera being pulled out and plugged in again while it runs. What the
-// program does is read from its debug output and from the emulated camera's control values.
+// testbed as this test: it must list the emulated cameras, apply each camera model's active
+// profile to every one of them, and follow the camera being pulled out and plugged in again while
+// it runs. What the program does is read from its debug output and from the emulated camera's
+// control values.
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -23,6 +24,20 @@ const QString kQuotedPath = '"' + QString(kPath).replace('\\', QStringLiteral("\
 EmulatedCameraSpec docCam() {
     EmulatedCameraSpec spec;
     spec.productId = 0x3c4d;
+    return spec;
+}
+
+// A second camera of the same model on the next port.
+EmulatedCameraSpec docCamTwin() {
+    EmulatedCameraSpec spec = cameraAt("1-4", 2, 3);
+    spec.productId = 0x3c4d;
+    return spec;
+}
+
+EmulatedCameraSpec webCam() {
+    EmulatedCameraSpec spec = cameraAt("1-5", 4);
+    spec.productId = 0x1f05;
+    spec.product = "Velt WebCam W1080";
     return spec;
 }
 
@@ -50,7 +65,10 @@ class TestV4l2Program : public QObject {
         const QString data = m_home.filePath("data/tintwell");
         const QString model = data + "/1a2b__3c4d/00";
         if (!writeFile(data + "/settings.ini",
-                       "[1a2b__3c4d]\nActiveProfile=Office\nProfileCount=2\n") ||
+                       "[1a2b__3c4d]\nActiveProfile=Office\nProfileCount=2\n\n"
+                       "[1a2b__1f05]\nActiveProfile=Desk\nProfileCount=1\n") ||
+            !writeFile(data + "/1a2b__1f05/001_{5d0c31e2-7a44-4b8e-9f10-6c2b8e9a0003}.ini",
+                       "[General]\nprofilename=Desk\n\n[VideoProcAmp]\nbrightness=7\n") ||
             !writeFile(model + "1_{5d0c31e2-7a44-4b8e-9f10-6c2b8e9a0001}.ini",
                        "[General]\nvid=1a2b\npid=3c4d\nprofilename=Standard Profile\n") ||
             !writeFile(
@@ -81,16 +99,28 @@ private slots:
         m_bed.reset();
     }
 
-    void listsTheCameraAndAppliesItsActiveProfile() {
+    // The shown camera through the pages, the others beside it each with their own model's
+    // profile, also once one of them is plugged in again; twins by names in port order.
+    void listsTheCamerasAndAppliesTheirActiveProfiles() {
         std::shared_ptr<EmulatedUvcDriver> camera = m_bed->plug(docCam());
+        std::shared_ptr<EmulatedUvcDriver> twin = m_bed->plug(docCamTwin());
+        std::shared_ptr<EmulatedUvcDriver> other = m_bed->plug(webCam());
         QVERIFY2(launch(), "the program did not build its window inside the testbed");
-        QVERIFY(m_program->hasLine("camera count: 1"));
+        QVERIFY(m_program->hasLine("camera count: 3"));
         QVERIFY(m_program->hasLine("camera 1 : \"Velt DocCam V4\" " + kQuotedPath));
+        QCOMPARE(m_program->count("camera 2 : \"Velt DocCam V4 (2)\" "), 1);
         QVERIFY(
             m_program->hasLine("current device \"1a2b__3c4d\" , active profile name: \"Office\""));
         QTRY_VERIFY_WITH_TIMEOUT(holdsOfficeProfile(*camera), kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(holdsOfficeProfile(*twin), kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(other->value(V4L2_CID_BRIGHTNESS), 7, kWaitMs);
+        m_bed->unplug("1-4");
+        twin = m_bed->plug(docCamTwin());
+        QVERIFY(!holdsOfficeProfile(*twin));
+        QTRY_VERIFY_WITH_TIMEOUT(holdsOfficeProfile(*twin), kWaitMs);
         // Controls kept inactive by their automatic mode are never written.
-        QCOMPARE(camera->refusedWrites().size(), size_t(0));
+        for (const auto &driver : {camera, twin, other})
+            QCOMPARE(driver->refusedWrites().size(), size_t(0));
     }
 
     void followsTheCameraBeingPulledOutAndPluggedInAgain() {

@@ -1,6 +1,7 @@
 #include "V4l2Device.h"
 
 #include "DeviceFile.h"
+#include "V4l2ControlEvents.h"
 #include "V4l2ControlFamily.h"
 #include "V4l2PowerLine.h"
 
@@ -46,18 +47,31 @@ capture::Result V4l2Device::friendlyNames(std::vector<std::string> &utf8Out) {
     return capture::kOk;
 }
 
+std::string V4l2Device::currentDevnode() const {
+    UdevDeviceHandle node = findNodeForPath(m_context.get(), m_node.path);
+    const char *devnode = node ? udev_device_get_devnode(node.get()) : nullptr;
+    return devnode ? devnode : std::string();
+}
+
 capture::Result V4l2Device::bind(std::unique_ptr<capture::BoundDevice> &out) {
     out.reset();
-    UdevDeviceHandle node = findNodeForPath(m_context.get(), m_node.path);
-    if (!node)
+    const std::string devnode = currentDevnode();
+    if (devnode.empty())
         return capture::kDeviceNotConnected;
-    const char *devnode = udev_device_get_devnode(node.get());
     std::shared_ptr<DeviceFile> file;
-    capture::Result r = DeviceFile::open(devnode ? devnode : "", file);
+    capture::Result r = DeviceFile::open(devnode, file);
     if (!capture::succeeded(r))
         return r;
     out = std::make_unique<V4l2BoundDevice>(std::move(file));
     return capture::kOk;
+}
+
+capture::Result V4l2Device::watchControlChanges(std::unique_ptr<capture::ControlChangeWatch> &out) {
+    out.reset();
+    const std::string devnode = currentDevnode();
+    if (devnode.empty())
+        return capture::kDeviceNotConnected;
+    return watchControlEvents(devnode, out);
 }
 
 }  // namespace v4l2backend

@@ -21,8 +21,12 @@ public:
     // Fails with kDeviceNotConnected once the camera has gone, also when its node number has
     // been given to another camera since.
     capture::Result bind(std::unique_ptr<capture::BoundDevice> &out) override;
+    capture::Result watchControlChanges(std::unique_ptr<capture::ControlChangeWatch> &out) override;
 
 private:
+    // The node that now belongs to this camera; empty once it has gone.
+    std::string currentDevnode() const;
+
     UdevContext m_context;
     VideoNode m_node;
 };
