@@ -48,7 +48,10 @@ private:
     void saveIntoActiveProfile();
     void saveAsNewProfile(const QString &name);
     void setSaveAndReloadEnabled(bool enabled);
-    int findItem(const QString &text) const;
+    int findItem(const QString &name) const;
+    QString currentName() const;
+    QString listedName(const QString &name) const;
+    void renameToListedName();
     void selectItemBlocked(int index);
     void forgetRecords(const QList<CameraSetting *> &records);
 
