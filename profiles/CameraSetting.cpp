@@ -229,8 +229,8 @@ long CameraSetting::powerLineFrequency(bool *enabled) const {
     *enabled = value(kPowerLineEnabled, kTrueText).toBool();
     if (stored != kUseCameraDefault)
         return stored;
-    const long current = CameraDeviceManager::instance()->getPowerLineFrequency(enabled);
-    return *enabled ? long(PowerLine_60Hz) : current;
+    // Without a stored choice the camera keeps its own: a fixed 60 Hz would flicker on 50 Hz mains.
+    return CameraDeviceManager::instance()->getPowerLineFrequency(enabled);
 }
 void CameraSetting::setPowerLineFrequency(long value, bool enabled) {
     setNumberWithFlag(*this, kPowerLine, value, kPowerLineEnabled, enabled);
