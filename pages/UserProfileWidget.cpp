@@ -60,7 +60,7 @@ bool UserProfileWidget::askYesNo(const QString &text, QMessageBox::StandardButto
     QMessageBox box(QMessageBox::NoIcon, tr("Tintwell"), text, QMessageBox::Yes | QMessageBox::No,
                     this, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
     box.setDefaultButton(defaultButton);
-    const int ret = box.exec();
+    const int ret = execQuestion(box);
     qDebug() << "return" << ret << ", result:" << box.result();
     return ret == QMessageBox::Yes;
 }
@@ -71,7 +71,7 @@ QString UserProfileWidget::askProfileName() {
     for (CameraSetting *record : qAsConst(profiles))
         taken << record->profileName();
     dlg.setTakenNames(taken);
-    if (dlg.exec() != QDialog::Accepted)
+    if (execQuestion(dlg) != QDialog::Accepted)
         return QString();
     const QString name = dlg.profileName();
     qDebug() << "input profile name:" << name;
@@ -343,6 +343,14 @@ void UserProfileWidget::renameToListedName() {
 void UserProfileWidget::selectItemBlocked(int index) {
     const QSignalBlocker blocker(ui->cbbProfiles);
     ui->cbbProfiles->setCurrentIndex(index);
+}
+
+int UserProfileWidget::execQuestion(QDialog &dialog) {
+    ++openQuestions;
+    const int result = dialog.exec();
+    if (--openQuestions == 0)
+        emit questionClosed();
+    return result;
 }
 
 void UserProfileWidget::forgetRecords(const QList<CameraSetting *> &records) {
