@@ -210,7 +210,8 @@ void UserProfileWidget::on_btnSaveProfile_clicked() {
             return;
         }
         activeSetting = CameraSettings::instance()->findOrCreateProfile(vid, pid, name);
-    } else if (activeSetting && InputProfileNameDlg::isReservedName(activeSetting->profileName())) {
+    } else if (!isBaseProfile(activeSetting) &&
+               InputProfileNameDlg::isReservedName(activeSetting->profileName())) {
         renameToListedName();
     }
     if (!activeSetting)
