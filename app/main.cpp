@@ -84,7 +84,7 @@ int main(int argc, char **argv) {
 
     auto window = std::make_unique<CameraSettingWidget>(nullptr);
     if (startHidden)
-        window->hide();
+        window->startInBackground();
     else
         window->bringToTopmost();
     QApplication::setActiveWindow(window.get());

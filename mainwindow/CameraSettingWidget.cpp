@@ -11,6 +11,7 @@
 #include <QSignalBlocker>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <utility>
 
 #include "AboutWidget.h"
 #include "AdjustmentWidget.h"
@@ -132,6 +133,10 @@ CameraSettingWidget::CameraSettingWidget(QWidget *parent)
 
     connect(this, &CameraSettingWidget::deviceArrival, this, &CameraSettingWidget::onDeviceArrival);
     connect(this, &CameraSettingWidget::deviceRemoval, this, &CameraSettingWidget::onDeviceRemoval);
+    // Queued: the flow that asked finishes before the plugging it held back is taken up.
+    connect(ui->userProfileWidget, &UserProfileWidget::questionClosed, this,
+            &CameraSettingWidget::runDeferredDeviceChanges, Qt::QueuedConnection);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &CameraSettingWidget::endWithSession);
 
     applyWindowFonts();
     qDebug() << "==========camerasettingwidget==========control font is:"
@@ -354,6 +359,24 @@ void CameraSettingWidget::exitProgram() {
     QCoreApplication::quit();
 }
 
+// The session manager may not be kept waiting or refused (on Windows that blocks shutdown): no
+// questions, unsaved changes are dropped as with Exit and No, the camera keeps its values.
+void CameraSettingWidget::endWithSession() {
+    sessionEnding = true;
+    onClosePreview();
+    hide();
+    qDebug() << "unregister notification result:"
+             << CameraDeviceManager::instance()->unregisterDeviceNotification();
+    QCoreApplication::quit();
+}
+
+void CameraSettingWidget::startInBackground() {
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        hide();
+    else
+        showMinimized();
+}
+
 void CameraSettingWidget::bringToTopmost() {
     showMinimized();
     showNormal();
@@ -363,8 +386,17 @@ void CameraSettingWidget::bringToTopmost() {
 void CameraSettingWidget::closeEvent(QCloseEvent *event) {
     if (previewOpen && previewWindow)
         previewWindow->close();
-    hide();
+    if (sessionEnding) {
+        event->accept();
+        return;
+    }
     event->ignore();
+    // Without a tray a hidden window could never be brought back: closing it is Exit.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        exitProgram();
+        return;
+    }
+    hide();
 }
 
 bool CameraSettingWidget::nativeEvent(const QByteArray &eventType, void *message, long *result) {
@@ -395,6 +427,10 @@ void CameraSettingWidget::onDeviceArrival(QString devPath) {
 }
 
 void CameraSettingWidget::runArrivalRefresh() {
+    if (ui->userProfileWidget->isAsking()) {
+        arrivalRefreshDeferred = true;
+        return;
+    }
     CameraDeviceManager *cameras = CameraDeviceManager::instance();
     AppGlobals *globals = AppGlobals::instance();
     const QString path = cameras->currentDevicePath();
@@ -426,6 +462,10 @@ void CameraSettingWidget::onDeviceRemoval(QString devPath) {
     // Another interface of a camera already taken out, or a camera never listed.
     if (!isListedDevice(devPath))
         return;
+    if (ui->userProfileWidget->isAsking()) {
+        deferredRemovals << devPath;
+        return;
+    }
 
     const QString cur = CameraDeviceManager::instance()->currentDevicePath();
     qDebug() << "currentDevPath:" << cur;
@@ -433,9 +473,21 @@ void CameraSettingWidget::onDeviceRemoval(QString devPath) {
     const bool same = cur.toUpper() == devPath.toUpper();
     if (same && previewOpen && previewWindow)
         previewWindow->close();
-    if (AppGlobals::instance()->isModified() && same)
-        ui->userProfileWidget->promptToSave();
+    // A cancelled name drops the change: the camera it was made on is gone, and asking again
+    // over the next camera would ask twice about one change.
+    if (AppGlobals::instance()->isModified() && same && ui->userProfileWidget->promptToSave())
+        AppGlobals::instance()->setModified(false, true);
     ui->adjustmentWidget->removeDeviceFromList(devPath);
+}
+
+void CameraSettingWidget::runDeferredDeviceChanges() {
+    if (ui->userProfileWidget->isAsking())
+        return;
+    const QStringList removals = std::exchange(deferredRemovals, {});
+    for (const QString &path : removals)
+        onDeviceRemoval(path);
+    if (std::exchange(arrivalRefreshDeferred, false))
+        runArrivalRefresh();
 }
 
 void CameraSettingWidget::onPreview() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class AboutWidget;
@@ -44,6 +45,8 @@ public slots:
     void onDeviceArrival(QString devPath);
     void onDeviceRemoval(QString devPath);
     void bringToTopmost();
+    // "-startup": out of sight in the tray, or minimised where there is no tray to come back from.
+    void startInBackground();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -63,6 +66,8 @@ private:
     void runArrivalRefresh();
     bool isListedDevice(const QString &devPath) const;
     void exitProgram();
+    void endWithSession();
+    void runDeferredDeviceChanges();
 
     Ui::CameraSettingWidget *ui;
     AboutWidget *aboutWindow = nullptr;
@@ -79,4 +84,8 @@ private:
     // Arrivals gather here: the first starts the timer, later ones join its refresh.
     QTimer *arrivalRefreshTimer = nullptr;
     QString arrivedPath;
+    // Plugging that happens while the profile page waits for an answer is handled after it.
+    QStringList deferredRemovals;
+    bool arrivalRefreshDeferred = false;
+    bool sessionEnding = false;
 };

@@ -26,6 +26,9 @@ QString deviceKeyOfPath(const QString &path, bool *ok) {
     return CameraSettings::deviceKey(vid, pid);
 }
 
+// Two cameras of one model share their key; only the path tells them apart.
+const int kPathRole = Qt::UserRole + 1;
+
 }  // namespace
 
 AdjustmentWidget::AdjustmentWidget(QWidget *parent)
@@ -226,21 +229,21 @@ void AdjustmentWidget::refreshDeviceList(const QString &preferredPath) {
 void AdjustmentWidget::removeDeviceFromList(const QString &devPath) {
     CameraDeviceManager *camera = CameraDeviceManager::instance();
     AppGlobals *globals = AppGlobals::instance();
-    const QString current = ui->cbbDevices->currentData(Qt::UserRole).toString();
-    bool parsed = false;
-    QString removed = deviceKeyOfPath(devPath, &parsed);
-    if (!parsed)
-        removed.clear();
+    int removed = -1;
+    for (int i = 0; i < ui->cbbDevices->count() && removed < 0; ++i) {
+        if (ui->cbbDevices->itemData(i, kPathRole)
+                .toString()
+                .compare(devPath, Qt::CaseInsensitive) == 0)
+            removed = i;
+    }
+    const bool selectedRemoved = removed >= 0 && removed == ui->cbbDevices->currentIndex();
 
     // Removing makes the camera layer's last device current, whichever was selected.
     const QString selectedPath = camera->currentDevicePath();
-    for (int i = 0; i < ui->cbbDevices->count(); ++i) {
-        if (ui->cbbDevices->itemData(i, Qt::UserRole).toString() != removed)
-            continue;
+    if (removed >= 0) {
         const QSignalBlocker blocker(ui->cbbDevices);
-        ui->cbbDevices->removeItem(i);
+        ui->cbbDevices->removeItem(removed);
         camera->removeByPath(devPath);
-        break;
     }
 
     if (ui->cbbDevices->count() == 0) {
@@ -249,16 +252,14 @@ void AdjustmentWidget::removeDeviceFromList(const QString &devPath) {
         return;
     }
 
-    if (current.toLower() != removed.toLower()) {
+    if (!selectedRemoved) {
         // The selection stays, so the camera layer must keep addressing the selected camera.
         camera->selectByPath(selectedPath);
         return;
     }
 
-    bool ignored = false;
-    const QString nextKey = deviceKeyOfPath(camera->currentDevicePath(), &ignored);
     const int next =
-        ui->cbbDevices->findData(nextKey, Qt::UserRole, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        ui->cbbDevices->findData(camera->currentDevicePath(), kPathRole, Qt::MatchFixedString);
     if (next >= 0)
         ui->cbbDevices->setCurrentIndex(next);
     globals->setCurrentDeviceKey(ui->cbbDevices->currentData().toString());

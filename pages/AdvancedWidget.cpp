@@ -127,6 +127,11 @@ AdvancedWidget::AdvancedWidget(QWidget *parent)
                 m_activeSetting = nullptr;
         },
         Qt::DirectConnection);
+    // Showing the page again must never undo what the user has changed since the last load.
+    connect(AppGlobals::instance(), &AppGlobals::modifyStateChanged, this, [this](bool modified) {
+        if (modified)
+            m_profileFresh = false;
+    });
 }
 
 AdvancedWidget::~AdvancedWidget() {
@@ -326,6 +331,7 @@ void AdvancedWidget::onProfileSelChanged(CameraSetting *activeSetting) {
                        ui->rbtnExposureManual, &CameraDeviceManager::setExposure);
 
     m_activeSetting = activeSetting;
+    m_profileFresh = true;
 }
 
 void AdvancedWidget::showCameraValues() {
@@ -384,7 +390,7 @@ void AdvancedWidget::onProfileNeetToSave(CameraSetting *activeSetting) {
 }
 
 void AdvancedWidget::refreshFromProfile() {
-    if (!m_activeSetting)
+    if (!m_activeSetting || !m_profileFresh)
         return;
 
     bool automatic = true;
@@ -392,6 +398,7 @@ void AdvancedWidget::refreshFromProfile() {
         const QSignalBlocker blocker(ui->slFocus);
         ui->slFocus->setValue(int(m_activeSetting->focus(&automatic)));
     }
+    ui->txtFocus->setText(QString::number(ui->slFocus->value()));
     for (const std::pair<QSlider *, EnabledGetter> &row :
          {std::pair<QSlider *, EnabledGetter>{ui->slZoom, &CameraSetting::zoom},
           std::pair<QSlider *, EnabledGetter>{ui->slPan, &CameraSetting::pan}}) {

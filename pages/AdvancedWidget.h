@@ -21,8 +21,9 @@ public:
     explicit AdvancedWidget(QWidget *parent = nullptr);
     ~AdvancedWidget() override;
 
-    // Puts focus, zoom and pan of the profile loaded last back into their sliders (when the page
-    // is shown). Does nothing before a profile was loaded or after the store dropped it.
+    // Puts focus, zoom and pan of the profile loaded last back into their rows (when the page is
+    // shown), only while that profile is fresh: loaded and not changed by the user since. Does
+    // nothing before a profile was loaded or after the store dropped it.
     void refreshFromProfile();
     // Shows what the selected camera holds now (another program may have changed it); writes
     // nothing and marks nothing modified.
@@ -56,4 +57,5 @@ private:
 
     Ui::AdvanceWidget *ui;
     CameraSetting *m_activeSetting;  // owned by the profile store
+    bool m_profileFresh = false;
 };

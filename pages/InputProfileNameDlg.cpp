@@ -22,11 +22,37 @@ QString InputProfileNameDlg::profileName() {
     return name;
 }
 
+bool InputProfileNameDlg::isReservedName(const QString &name) {
+    const QString trimmed = name.trimmed();
+    return trimmed.compare(QStringLiteral("Default"), Qt::CaseInsensitive) == 0 ||
+           trimmed.compare(QStringLiteral("Standard Profile"), Qt::CaseInsensitive) == 0;
+}
+
 void InputProfileNameDlg::onAccepted() {
-    if (!ui->txtProfileName->text().trimmed().isEmpty()) {
-        accept();
+    const QString text = ui->txtProfileName->text();
+    if (text.trimmed().isEmpty()) {
+        refuse(tr("Profile name should not be empty"));
         return;
     }
-    QMessageBox::information(this, tr("Information"), tr("Profile name should not be empty"),
-                             QMessageBox::Ok, QMessageBox::NoButton);
+    if (isReservedName(text)) {
+        refuse(tr("\"%1\" is the name of the camera's own defaults. Please choose another name.")
+                   .arg(text.trimmed()));
+        return;
+    }
+    if (takenNames.contains(text)) {
+        const auto answer = QMessageBox::question(
+            this, tr("Tintwell"), tr("A profile named %1 already exists. Replace it?").arg(text),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes) {
+            ui->txtProfileName->setFocus();
+            return;
+        }
+    }
+    accept();
+}
+
+// The text stays as typed and typing goes on in the field, not on the OK button just pressed.
+void InputProfileNameDlg::refuse(const QString &text) {
+    QMessageBox::information(this, tr("Information"), text, QMessageBox::Ok, QMessageBox::NoButton);
+    ui->txtProfileName->setFocus();
 }

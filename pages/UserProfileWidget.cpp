@@ -19,7 +19,9 @@
 
 namespace {
 const QString kStandardProfile = QStringLiteral("Standard Profile");
-}
+// Each item carries the stored name of its profile; the text it shows may differ from it.
+const int kNameRole = Qt::UserRole;
+}  // namespace
 
 UserProfileWidget::UserProfileWidget(QWidget *parent)
     : SettingWidget(parent), ui(new Ui::UserProfileWidget) {
@@ -69,14 +71,18 @@ bool UserProfileWidget::askYesNo(const QString &text, QMessageBox::StandardButto
     QMessageBox box(QMessageBox::NoIcon, tr("Tintwell"), text, QMessageBox::Yes | QMessageBox::No,
                     this, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
     box.setDefaultButton(defaultButton);
-    const int ret = box.exec();
+    const int ret = execQuestion(box);
     qDebug() << "return" << ret << ", result:" << box.result();
     return ret == QMessageBox::Yes;
 }
 
 QString UserProfileWidget::askProfileName() {
     InputProfileNameDlg dlg(nullptr);
-    if (dlg.exec() != QDialog::Accepted)
+    QStringList taken;
+    for (CameraSetting *record : qAsConst(profiles))
+        taken << record->profileName();
+    dlg.setTakenNames(taken);
+    if (execQuestion(dlg) != QDialog::Accepted)
         return QString();
     const QString name = dlg.profileName();
     qDebug() << "input profile name:" << name;
@@ -93,7 +99,7 @@ void UserProfileWidget::reloadProfileList() {
 
     {
         const QSignalBlocker blocker(ui->cbbProfiles);
-        ui->cbbProfiles->addItem(tr("Default"));
+        ui->cbbProfiles->addItem(tr("Default"), kStandardProfile);
     }
     const QString activeName = store->activeProfileName(vid, pid);
     activeSetting = activeName == kStandardProfile ? baseProfile : nullptr;
@@ -104,7 +110,7 @@ void UserProfileWidget::reloadProfileList() {
             activeSetting = record;
         if (name != kStandardProfile) {
             const QSignalBlocker blocker(ui->cbbProfiles);
-            ui->cbbProfiles->addItem(name);
+            ui->cbbProfiles->addItem(listedName(name), name);
         }
     }
 }
@@ -120,7 +126,7 @@ void UserProfileWidget::onProfileIndexChanged(int index) {
     ui->btnDeleteProfile->setEnabled(index > 0);
 
     CameraSettings *store = CameraSettings::instance();
-    store->setActiveProfile(vid, pid, ui->cbbProfiles->currentText());
+    store->setActiveProfile(vid, pid, currentName());
     applyProfile(store->activeProfile(vid, pid));
 }
 
@@ -186,8 +192,7 @@ bool UserProfileWidget::promptToSave() {
     const QString name = askProfileName();
     if (name.isEmpty()) {
         qDebug() << "canceled";
-        const int index = findItem(tr("Default"));
-        selectItemBlocked(index == -1 ? 0 : index);
+        selectItemBlocked(0);
         return true;
     }
     saveAsNewProfile(name);
@@ -205,6 +210,7 @@ void UserProfileWidget::on_btnUpdateProfile_clicked() {
     qDebug() << "save config to filePath:" << activeSetting->filePath();
     CameraSettings::instance()->renameProfile(vid, pid, oldName, oldName + QStringLiteral("-M"));
     ui->cbbProfiles->setItemText(index, activeSetting->profileName());
+    ui->cbbProfiles->setItemData(index, activeSetting->profileName(), kNameRole);
 }
 
 void UserProfileWidget::on_btnSaveProfile_clicked() {
@@ -215,6 +221,9 @@ void UserProfileWidget::on_btnSaveProfile_clicked() {
             return;
         }
         activeSetting = CameraSettings::instance()->findOrCreateProfile(vid, pid, name);
+    } else if (!isBaseProfile(activeSetting) &&
+               InputProfileNameDlg::isReservedName(activeSetting->profileName())) {
+        renameToListedName();
     }
     if (!activeSetting)
         return;
@@ -252,10 +261,7 @@ void UserProfileWidget::on_btnDeleteProfile_clicked() {
     ui->btnUpdateProfile->setEnabled(index >= 1);
     ui->btnDeleteProfile->setEnabled(index >= 1);
 
-    QString text = ui->cbbProfiles->currentText();
-    if (text == tr("Default"))
-        text = kStandardProfile;
-    store->setActiveProfile(vid, pid, text);
+    store->setActiveProfile(vid, pid, currentName());
     applyProfile(store->activeProfile(vid, pid));
 }
 
@@ -303,12 +309,12 @@ void UserProfileWidget::saveAsNewProfile(const QString &name) {
     AppGlobals::instance()->setModified(false, false);
     setSaveAndReloadEnabled(false);
 
-    const QString text = ui->cbbProfiles->currentText();
+    const QString current = currentName();
     const QSignalBlocker blocker(ui->cbbProfiles);
     // The user has just picked another item: list the new profile beside it.
-    if (text != tr("Default"))
+    if (ui->cbbProfiles->currentIndex() != 0)
         reloadProfileList();
-    const int index = findItem(text);
+    const int index = findItem(current);
     ui->cbbProfiles->setCurrentIndex(index == -1 ? 0 : index);
 }
 
@@ -317,13 +323,46 @@ void UserProfileWidget::setSaveAndReloadEnabled(bool enabled) {
     ui->btnReload->setEnabled(enabled);
 }
 
-int UserProfileWidget::findItem(const QString &text) const {
-    return ui->cbbProfiles->findData(QVariant(text), Qt::DisplayRole, Qt::MatchCaseSensitive);
+int UserProfileWidget::findItem(const QString &name) const {
+    return ui->cbbProfiles->findData(QVariant(name), kNameRole,
+                                     Qt::MatchExactly | Qt::MatchCaseSensitive);
+}
+
+QString UserProfileWidget::currentName() const {
+    return ui->cbbProfiles->currentData(kNameRole).toString();
+}
+
+// A profile file without a name, or with one of the base profile's names, would otherwise show as
+// an empty item or as a second "Default".
+QString UserProfileWidget::listedName(const QString &name) const {
+    if (name.isEmpty())
+        return tr("(unnamed profile)");
+    if (InputProfileNameDlg::isReservedName(name))
+        return tr("%1 (own profile)").arg(name);
+    return name;
+}
+
+// Saving a profile that carries a base profile's name stores it under the name it is listed by.
+void UserProfileWidget::renameToListedName() {
+    const int index = ui->cbbProfiles->currentIndex();
+    const QString listed = ui->cbbProfiles->itemText(index);
+    CameraSettings *store = CameraSettings::instance();
+    store->renameProfile(vid, pid, activeSetting->profileName(), listed);
+    store->setActiveProfile(vid, pid, listed);
+    ui->cbbProfiles->setItemData(index, listed, kNameRole);
 }
 
 void UserProfileWidget::selectItemBlocked(int index) {
     const QSignalBlocker blocker(ui->cbbProfiles);
     ui->cbbProfiles->setCurrentIndex(index);
+}
+
+int UserProfileWidget::execQuestion(QDialog &dialog) {
+    ++openQuestions;
+    const int result = dialog.exec();
+    if (--openQuestions == 0)
+        emit questionClosed();
+    return result;
 }
 
 void UserProfileWidget::forgetRecords(const QList<CameraSetting *> &records) {

@@ -23,12 +23,18 @@ signals:
     void profileSelChanged(CameraSetting *activeSetting);
     void profileNeedToSave(CameraSetting *activeSetting);
     void showAboutSignal();
+    // The last open question or name dialog of this page has been answered.
+    void questionClosed();
 
 public slots:
     void onDeviceSelChanged(QString strDeviceKey);
     void onShow();
     // True only when the user cancelled naming a new profile: the caller must not go on.
     bool promptToSave();
+
+public:
+    // A question or the name dialog of this page is open.
+    bool isAsking() const { return openQuestions > 0; }
 
 private slots:
     void on_btnUpdateProfile_clicked();
@@ -48,13 +54,18 @@ private:
     void saveIntoActiveProfile();
     void saveAsNewProfile(const QString &name);
     void setSaveAndReloadEnabled(bool enabled);
-    int findItem(const QString &text) const;
+    int findItem(const QString &name) const;
+    QString currentName() const;
+    QString listedName(const QString &name) const;
+    void renameToListedName();
     void selectItemBlocked(int index);
     void forgetRecords(const QList<CameraSetting *> &records);
+    int execQuestion(QDialog &dialog);
 
     Ui::UserProfileWidget *ui;
     QList<CameraSetting *> profiles;
     CameraSetting *activeSetting = nullptr;
     QString vid;
     QString pid;
+    int openQuestions = 0;
 };

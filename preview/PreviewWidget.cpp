@@ -56,6 +56,7 @@ PreviewWidget::PreviewWidget(const QString &devicePath, QWidget *parent)
         applyViewfinderResolution();
     } else {
         qDebug() << "camera init failed";
+        showCannotOpen();
     }
 
     scaleOwnFonts(this);
@@ -83,6 +84,16 @@ void PreviewWidget::checkStreaming() {
     const bool streaming = camera->status() == QCamera::ActiveStatus;
     ui->widget->setVisible(streaming);
     ui->lblErrorString->setVisible(!streaming);
+    // A camera held by another program is there but does not stream; one the multimedia layer
+    // cannot reach at all is not busy.
+    const QMultimedia::AvailabilityStatus availability = camera->availability();
+    if (!streaming &&
+        (availability == QMultimedia::ServiceMissing || availability == QMultimedia::ResourceError))
+        showCannotOpen();
+}
+
+void PreviewWidget::showCannotOpen() {
+    ui->lblErrorString->setText(tr("The camera could not be found or opened"));
 }
 
 void PreviewWidget::onError(QCamera::Error error) {

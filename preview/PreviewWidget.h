@@ -9,8 +9,8 @@ class PreviewWidget;
 }
 
 // A window with the live picture of one camera, kept at 16:9. When the camera is not streaming
-// 2500 ms after the start, or the multimedia layer does not know it at all, the window shows a
-// message on black instead.
+// 2500 ms after the start, or the multimedia layer does not know it at all, the window shows on
+// black that another program seems to use the camera, or that it could not be found or opened.
 class PreviewWidget : public QWidget {
     Q_OBJECT
 public:
@@ -32,6 +32,7 @@ protected:
 private:
     void applyViewfinderResolution();
     void checkStreaming();
+    void showCannotOpen();
 
     Ui::PreviewWidget *ui;
     QCamera *camera = nullptr;

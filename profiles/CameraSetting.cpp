@@ -235,11 +235,10 @@ long CameraSetting::powerLineFrequency(bool *enabled) const {
     *enabled = value(kPowerLineEnabled, kTrueText).toBool();
     if (stored != kUseCameraDefault)
         return stored;
+    // Without a stored choice the camera keeps its own: a fixed 60 Hz would flicker on 50 Hz mains.
     CameraDeviceManager *camera = CameraDeviceManager::instance();
-    const long current = m_defaultsCamera.isEmpty()
-                             ? camera->getPowerLineFrequency(enabled)
-                             : camera->getPowerLineFrequency(m_defaultsCamera, enabled);
-    return *enabled ? long(PowerLine_60Hz) : current;
+    return m_defaultsCamera.isEmpty() ? camera->getPowerLineFrequency(enabled)
+                                      : camera->getPowerLineFrequency(m_defaultsCamera, enabled);
 }
 void CameraSetting::setPowerLineFrequency(long value, bool enabled) {
     setNumberWithFlag(*this, kPowerLine, value, kPowerLineEnabled, enabled);

@@ -224,15 +224,17 @@ QString CameraSettings::activeProfileName(const QString &vid, const QString &pid
 
 CameraSetting *CameraSettings::activeProfile(const QString &vid, const QString &pid) {
     QString name = activeProfileName(vid, pid);
-    // A profile with an empty name is renamed "Unnamed Profile NNN" on the next load, so asking
-    // for it would create one more file at every camera selection; the base profile stands in.
-    if (name.isEmpty())
+    // An empty entry names a loaded file without a profile name; with no such file, asking for
+    // it would create one more file at every camera selection, so the base profile stands in.
+    if (name.isEmpty() && !m_records.contains(profileKey(vid, pid, name)))
         name = kStandardProfile;
     return findOrCreateProfile(vid, pid, name);
 }
 
 void CameraSettings::setActiveProfile(const QString &vid, const QString &pid, const QString &name) {
-    const QString stored = name == tr("Default") ? kStandardProfile : name;
+    // "Default" is how the base profile is shown, unless a loaded profile carries that name.
+    const bool base = name == tr("Default") && !m_records.contains(profileKey(vid, pid, name));
+    const QString stored = base ? kStandardProfile : name;
     setValue(activeProfileKey(deviceKey(vid, pid)), stored);
     sync();
 }

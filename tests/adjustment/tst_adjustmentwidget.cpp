@@ -27,8 +27,9 @@ struct Camera {
     QString pid;
     QString name;
     bool hasGain;
+    QString instance = "2b1c7f0";
 
-    QString path() const { return usbCameraPath(QStringLiteral("1a2b"), pid, "2b1c7f0"); }
+    QString path() const { return usbCameraPath(QStringLiteral("1a2b"), pid, instance); }
     QString key() const { return QStringLiteral("1a2b__") + pid; }
     // The selection as list, application state and camera layer hold it.
     QString selected() const { return name + ' ' + key() + ' ' + path(); }
@@ -37,6 +38,7 @@ struct Camera {
 const Camera A{QStringLiteral("3c4d"), QStringLiteral("Velt DocCam V4"), true};
 const Camera B{QStringLiteral("1f05"), QStringLiteral("Velt WebCam W1080"), false};
 const Camera C{QStringLiteral("2a10"), QStringLiteral("Velt Visualizer VZ-2"), true};
+const Camera twinOfA{A.pid, A.name, true, "7e0d11a"};
 
 QJsonObject control(int min, int max, int value) {
     return QJsonObject{{"min", min}, {"max", max}, {"default", value}};
@@ -187,13 +189,16 @@ private slots:
         startWith({});
         QVERIFY(!m_page->isEnabled());
         QVERIFY(note->isVisibleTo(m_page.get()) && note->text().contains("\"video\" group"));
-        startWith({A, B, C});
+        startWith({A, twinOfA, B, C});
         QVERIFY(m_page->isEnabled() && !note->isVisibleTo(m_page.get()));
-        // Another camera leaves: the selection stays, in the list and in the camera layer.
-        m_page->removeDeviceFromList(
-            QString::fromStdString(simulatedNotificationPath(C.path().toStdString())));
+        // Another camera leaves, also one of the selected one's model: the selection stays, in
+        // the list and in the camera layer.
+        for (const Camera &gone : {C, twinOfA})
+            m_page->removeDeviceFromList(
+                QString::fromStdString(simulatedNotificationPath(gone.path().toStdString())));
         QCOMPARE(m_announced.size(), 0);
         QCOMPARE(selection(), A.selected());
+        QCOMPARE(devices()->count(), 2);
 
         // The selected camera leaves: the camera layer's choice becomes the selection.
         m_page->removeDeviceFromList(A.path());

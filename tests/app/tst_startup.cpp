@@ -1,5 +1,6 @@
 // Runs the real program as child processes on a private X server and checks what a user and a
-// second start see: the echoed arguments, the hidden start, the single running copy.
+// second start see: the echoed arguments, the hidden start (shown minimised where no system tray
+// could bring the window back), the single running copy.
 #include <QDirIterator>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -10,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "FakeSystemTray.h"
 #include "TintwellProcess.h"
 #include "VirtualXServer.h"
 
@@ -23,6 +25,7 @@ class TestStartup : public QObject {
 
 private:
     VirtualXServer m_xServer;
+    std::unique_ptr<FakeSystemTray> m_tray;
     std::unique_ptr<QTemporaryDir> m_home;
     std::vector<std::unique_ptr<TintwellProcess>> m_copies;
 
@@ -55,6 +58,8 @@ private slots:
         QVERIFY2(m_xServer.start("1024x768x24", kWaitMs), qPrintable(m_xServer.failure()));
     }
     void init() {
+        m_tray = std::make_unique<FakeSystemTray>(m_xServer.display());
+        QVERIFY(m_tray->isRunning());
         m_home = std::make_unique<QTemporaryDir>();
         QVERIFY(m_home->isValid());
     }
@@ -64,28 +69,36 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QByteArray>("echo");
         QTest::addColumn<bool>("hidden");
+        QTest::addColumn<bool>("tray");
         const QByteArray self = "param: " + kBinary.toUtf8() + "\n";
         QTest::newRow("middle -startup")
             << QStringList{"a", "-startup", "b"}
-            << self + "param: a\nparam: -startup\nrestart flag is true" << true;
+            << self + "param: a\nparam: -startup\nrestart flag is true" << true << true;
+        // Minimised, which only a window manager tells apart from a normal window.
+        QTest::newRow("-startup without a tray")
+            << QStringList{"-startup"} << self + "param: -startup\nrestart flag is true" << false
+            << false;
         QTest::newRow("first -startup ends the walk")
             << QStringList{"-startup", "-startup"} << self + "param: -startup\nrestart flag is true"
-            << true;
+            << true << true;
         QTest::newRow("near misses")
             << QStringList{"-Startup", "--startup", "-startup=1"}
             << self + "param: -Startup\nparam: --startup\nparam: -startup=1\n"
-            << false;
+            << false << true;
         QTest::newRow("Qt options taken out, bytes kept")
             << QStringList{"-style", "fusion", QString::fromUtf8("gr\u00f6\u00dfe")}
             << self +
                    "param: gr\xc3\xb6\xc3\x9f"
                    "e\n"
-            << false;
+            << false << true;
     }
     void echoesArgumentsAndStartsHiddenOnlyOnExactOption() {
         QFETCH(QStringList, args);
         QFETCH(QByteArray, echo);
         QFETCH(bool, hidden);
+        QFETCH(bool, tray);
+        if (!tray)
+            m_tray.reset();
         TintwellProcess *copy = start(args);
         QByteArray out;
         QTRY_VERIFY_WITH_TIMEOUT((out += copy->readAllStandardOutput()).size() >= echo.size(),

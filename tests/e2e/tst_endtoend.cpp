@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CameraListFile.h"
+#include "FakeSystemTray.h"
 #include "FileBytes.h"
 #include "TintwellProcess.h"
 #include "VeltCamera.h"
@@ -163,7 +164,8 @@ private slots:
         QCOMPARE(copy->state(), QProcess::Running);
     }
 
-    // On a virtual X server, to see the window the way a user does.
+    // On a virtual X server, to see the window the way a user does. Without a tray to come back
+    // from, closing the window ends the program.
     void closeOnlyHidesAndASecondStartBringsTheWindowBack() {
         VirtualXServer xServer;
         QVERIFY2(xServer.start("1280x800x24", kWaitMs), qPrintable(xServer.failure()));
@@ -173,6 +175,14 @@ private slots:
 
         plug({kDocCam});
         const QProcessEnvironment env = xServer.onScreen(environment());
+        TintwellProcess *trayless = launch(env);
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(trayless).size() == 1, kWaitMs);
+        QVERIFY(requestWindowClose(xServer.display(), visibleWindows(trayless).first().toULong()));
+        QVERIFY(trayless->waitForFinished(kWaitMs));
+        QCOMPARE(trayless->exitCode(), 0);
+
+        const FakeSystemTray tray(xServer.display());
+        QVERIFY(tray.isRunning());
         TintwellProcess *first = launch(env);
         QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(first).size() == 1, kWaitMs);
 

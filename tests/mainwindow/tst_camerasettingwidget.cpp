@@ -168,9 +168,16 @@ private slots:
                      preview->width() > preview->screen()->geometry().width(),
                  "the preview stands left of the main window");
 
-        // Closing the main window only hides it, and takes the preview along.
+        // Closing the main window takes the preview along. Without a tray (as here) it is Exit,
+        // with its question: a cancelled name keeps the program and its window.
+        AppGlobals::instance()->setModified(true, true);
+        ModalScript script;
+        script.answer(QMessageBox::Yes).cancelName();
         QVERIFY(!m_window->close());
+        QCOMPARE(script.seen, QStringList({kSaveQuestion, "name dialog"}));
+        QVERIFY(m_window->isVisible() && m_log->count("unregister notification result:") == 0);
         QTRY_VERIFY(preview.isNull());
+        AppGlobals::instance()->setModified(false, true);
         preview = openPreview();
         devices()->setCurrentIndex(1);
         QTRY_VERIFY(preview.isNull());
@@ -296,6 +303,25 @@ private slots:
         QVERIFY(!AppGlobals::instance()->isModified());
     }
 
+    // Unplugging the shown camera with unsaved changes asks once: plugging meanwhile waits for
+    // the answer, and a cancelled name is not asked about again over the next camera.
+    void oneQuestionPerChangeWhileCamerasComeAndGo() {
+        startWith({kDocCam, kWebCam});
+        AppGlobals::instance()->setModified(true, true);
+        m_log->clear();
+        ModalScript script;
+        script.meanwhile([this](QWidget *) {
+            emit m_window->deviceRemoval(kDocCam.path());
+            emit m_window->deviceArrival(kDocCam.path());
+            emit m_window->deviceRemoval(kDocCam.path());
+        });
+        script.answer(QMessageBox::Yes).cancelName();
+        plug({kWebCam});
+        QTRY_COMPARE(listed(), QStringList({kWebCam.name}));
+        QTRY_COMPARE_WITH_TIMEOUT(m_log->count("camera count:"), 1, kRefreshWaitMs);
+        QCOMPARE(script.seen, QStringList({kSaveQuestion, "name dialog"}));
+    }
+
     // Last: once quit has been asked for, no nested event loop runs in this process any more.
     void exitAsksAboutChangesAndStaysWhenNamingIsCancelled() {
         startWith({kDocCam});
@@ -309,6 +335,15 @@ private slots:
         exit->trigger();
         QCOMPARE(script.seen, QStringList({kSaveQuestion, "name dialog", kSaveQuestion}));
         QCOMPARE(m_log->lines().last(), "unregister notification result: true");
+
+        // The end of the session is never refused or held up by a question.
+        AppGlobals::instance()->setModified(true, true);
+        auto *session = qApp->findChild<QSessionManager *>();
+        QVERIFY(session);
+        emit qApp->commitDataRequest(*session);
+        QVERIFY(m_window->close());  // what Qt does next, cancelling the session on a refusal
+        QCOMPARE(script.seen.size(), 3);
+        QCOMPARE(m_log->count("unregister notification result:"), 2);
     }
 };
 

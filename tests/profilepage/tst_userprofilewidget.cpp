@@ -152,26 +152,29 @@ private slots:
         QVERIFY(!rig.enabled("btnDeleteProfile"));
     }
 
+    // A taken name is not replaced unasked; No goes back to the name as typed.
     void pickingWithAPendingChangeAsksFirst() {
         Rig rig;
         rig.saveNew("Office", 10);
         rig.profiles->setCurrentIndex(0);
         rig.userSetsBrightness(5);
         ModalScript script;
-        script.answer(QMessageBox::Yes).cancelName();
+        script.answer(QMessageBox::Yes).typeName("Office").answer(QMessageBox::No);
+        script.typeName(QString()).answer(QMessageBox::No).cancelName();
         rig.profiles->setCurrentIndex(1);
-        QCOMPARE(script.seen, QStringList({kSaveQuestion, "name dialog"}));
+        const QString replace = "A profile named Office already exists. Replace it? [default No]";
+        QCOMPARE(script.seen, QStringList({kSaveQuestion, "name dialog", replace, "name dialog",
+                                           replace, "name dialog"}));
         QCOMPARE(rig.profiles->currentText(), QStringLiteral("Default"));
         QVERIFY(AppGlobals::instance()->isModified() && cameraBrightness() == 5);  // kept pending
         QCOMPARE(activeOnDisk(kDocCam), QStringLiteral("Standard Profile"));
     }
 
-    // "standard profile" in lower case is an ordinary profile, listed last here.
     void deletingTheLastItemSelectsTheNewLastItem() {
         Rig rig;
         rig.saveNew("Office", 10);
-        rig.saveNew("standard profile", 12);
-        QCOMPARE(rig.items(), QStringList({"Default", "Office", "standard profile"}));
+        rig.saveNew("Studio", 12);
+        QCOMPARE(rig.items(), QStringList({"Default", "Office", "Studio"}));
         ModalScript script;
         script.answer(QMessageBox::Yes).answer(QMessageBox::Yes);
         rig.click("btnDeleteProfile");
@@ -206,19 +209,43 @@ private slots:
         QCOMPARE(activeOnDisk(kWebCam), QStringLiteral("Night"));
     }
 
-    // Saving from "Default" under the base profile's own name rereads the list without applying
-    // anything; the page must still know which record is active when the camera changes.
-    void savingUnderTheBaseNameKeepsTheActiveRecordUsable() {
+    // A file from elsewhere without a name, or with a name of the base profile, is a profile of
+    // its own: listed apart from "Default", applied, saved and deleted as itself.
+    void aStoredFileWithoutAUsableNameIsAProfileOfItsOwn_data() {
+        QTest::addColumn<QString>("nameLine");
+        QTest::addColumn<QString>("listed");
+        QTest::addColumn<QString>("savedName");
+        QTest::newRow("no name") << ""
+                                 << "(unnamed profile)" << QString();
+        QTest::newRow("Default") << "profilename=Default\n"
+                                 << "Default (own profile)"
+                                 << "Default (own profile)";
+    }
+    void aStoredFileWithoutAUsableNameIsAProfileOfItsOwn() {
+        QFETCH(QString, nameLine);
+        QFETCH(QString, listed);
+        QFETCH(QString, savedName);
+        delete new Rig;  // creates the base profile
+        const QString base = filesOnDisk(kDocCam).value("Standard Profile");
+        QFile file(QFileInfo(base).dir().filePath("002_x.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QString("[General]\n" + nameLine + "[VideoProcAmp]\nbrightness=37\n").toUtf8());
+        file.close();
+
         Rig rig;
-        rig.saveNew("Standard Profile", 10);
-        QCOMPARE(rig.items(), QStringList{"Default"});
-        QTRY_COMPARE(stored(kDocCam, "Standard Profile", "VideoProcAmp/brightness").toInt(), 10);
-        rig.userSetsBrightness(20);
+        QCOMPARE(rig.items(), QStringList({"Default", listed}));
+        rig.profiles->setCurrentIndex(1);
+        QCOMPARE(cameraBrightness(), 37L);
+        rig.userSetsBrightness(30);
+        rig.click("btnSaveProfile");
+        QTRY_COMPARE(stored(kDocCam, savedName, "VideoProcAmp/brightness").toInt(), 30);
+        QVERIFY(!stored(kDocCam, "Standard Profile", "VideoProcAmp/brightness").isValid());
+
         ModalScript script;
-        script.answer(QMessageBox::Yes).typeName("Evening");
-        rig.selectCamera(kWebCam);
-        QCOMPARE(script.seen, QStringList({kSaveQuestion, "name dialog"}));
-        QCOMPARE(stored(kDocCam, "Evening", "VideoProcAmp/brightness").toInt(), 20);
+        script.answer(QMessageBox::Yes);
+        rig.click("btnDeleteProfile");
+        QVERIFY(!file.exists() && QFile::exists(base));
+        QCOMPARE(rig.items(), QStringList({"Default"}));
     }
 };
 

@@ -141,7 +141,7 @@ private slots:
             read.join(", "),
             QString("brightness 11 -1, contrast 12 -1, hue 13 -1, saturation 14 -1, "
                     "sharpness 15 -1, gamma 16 1, gain 20 0, backlightcompensation 19 1, "
-                    "powerlinefrequency 2 1, pan 30 1, tilt 31 0, roll 0 0, zoom 33 1, "
+                    "powerlinefrequency 1 1, pan 30 1, tilt 31 0, roll 0 0, zoom 33 1, "
                     "whitebalance 18 1, exposure 34 1, focus 36 1, lowlightcompensation 1 -1"));
         QCOMPARE(readFile(path), file);
     }

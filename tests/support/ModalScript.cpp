@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -38,11 +39,19 @@ ModalScript &ModalScript::typeName(const QString &text, bool ok) {
     steps.push([this, text, ok](QWidget *modal) {
         seen << (modal->objectName() == "InputProfileNameDlg" ? "name dialog"
                                                               : "not the name dialog");
-        if (auto *edit = modal->findChild<QLineEdit *>("txtProfileName"))
+        auto *edit = modal->findChild<QLineEdit *>("txtProfileName");
+        if (edit && !text.isNull())
             edit->setText(text);
+        // A mouse click moves the focus to the button, as a user's click does.
         if (auto *box = modal->findChild<QDialogButtonBox *>("buttonBox"))
-            box->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+            QTest::mouseClick(box->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel),
+                              Qt::LeftButton);
     });
+    return *this;
+}
+
+ModalScript &ModalScript::meanwhile(std::function<void(QWidget *)> action) {
+    steps.push(action);
     return *this;
 }
 

@@ -17,9 +17,12 @@ public:
 
     // Question boxes are seen as "<text> [default Yes|No|none]".
     ModalScript &answer(QMessageBox::StandardButton button);
-    // The name dialog is seen as "name dialog": types `text`, then presses OK or Cancel.
+    // The name dialog is seen as "name dialog": types `text` (a null text keeps what the field
+    // holds), then clicks OK or Cancel with the mouse.
     ModalScript &typeName(const QString &text, bool ok = true);
     ModalScript &cancelName() { return typeName(QString(), false); }
+    // Runs `action` while the window is open without answering it; the next step meets it again.
+    ModalScript &meanwhile(std::function<void(QWidget *)> action);
     bool done() const { return steps.empty(); }
 
     QStringList seen;

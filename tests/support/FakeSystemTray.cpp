@@ -1,0 +1,25 @@
+#include "FakeSystemTray.h"
+
+// Kept apart from Qt headers: Xlib defines macros (Bool, Status, None) that clash with them.
+#include <X11/Xlib.h>
+
+FakeSystemTray::FakeSystemTray(const QString &display) {
+    Display *connection = XOpenDisplay(display.toLocal8Bit().constData());
+    if (!connection)
+        return;
+    const Window owner =
+        XCreateSimpleWindow(connection, DefaultRootWindow(connection), 0, 0, 1, 1, 0, 0, 0);
+    const Atom selection = XInternAtom(connection, "_NET_SYSTEM_TRAY_S0", False);
+    XSetSelectionOwner(connection, selection, owner, CurrentTime);
+    XSync(connection, False);
+    if (XGetSelectionOwner(connection, selection) == owner)
+        m_connection = connection;
+    else
+        XCloseDisplay(connection);
+}
+
+// Closing the connection gives the selection up: the desktop has no tray any more.
+FakeSystemTray::~FakeSystemTray() {
+    if (m_connection)
+        XCloseDisplay(static_cast<Display *>(m_connection));
+}
