@@ -10,6 +10,7 @@
 #include "CameraSettings.h"
 #include "DebugCapture.h"
 #include "FileBytes.h"
+#include "FileSizeLimit.h"
 #include "FreshDataFolder.h"
 
 namespace {
@@ -141,6 +142,17 @@ private slots:
                      QString("Standard Profile"));
         }
         QCOMPARE(fileNames("ee01", "ee01").size(), 1);
+
+        // An index that may not grow keeps every entry it had.
+        const QByteArray before = readFile(m_root + "/settings.ini");
+        {
+            const FileSizeLimit noGrowth(before.size());
+            DebugCapture debug;
+            store()->setActiveProfile("ee01", "ee01", "Evening");
+            QVERIFY(debug.lines().contains(
+                QString("config file not saved: \"%1\"").arg(m_root + "/settings.ini")));
+        }
+        QCOMPARE(readFile(m_root + "/settings.ini"), before);
     }
 
     void loadOrderAndOtherModels() {
