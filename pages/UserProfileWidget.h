@@ -45,7 +45,8 @@ private:
 
     void applyProfile(CameraSetting *record);
     bool isBaseProfile(CameraSetting *record) const;
-    void saveIntoActiveProfile();
+    // False, after telling the user, when the profile could not be written to its file.
+    bool saveIntoActiveProfile();
     void saveAsNewProfile(const QString &name);
     void setSaveAndReloadEnabled(bool enabled);
     int findItem(const QString &text) const;

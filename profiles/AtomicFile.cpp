@@ -4,10 +4,10 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_WIN
-#include <QDir>
-#include <QTemporaryFile>
 #include <io.h>
 #include <windows.h>
+#include <QDir>
+#include <QTemporaryFile>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -67,8 +67,8 @@ QString readableIndexFile(const QString &path) {
                 return path;
         }
     }
-    const QString aside = path + QStringLiteral(".damaged-") +
-                          QString::number(QDateTime::currentMSecsSinceEpoch());
+    const QString aside =
+        path + QStringLiteral(".damaged-") + QString::number(QDateTime::currentMSecsSinceEpoch());
     qDebug() << "damaged config file:" << path << "moved to" << aside;
     QFile::rename(path, aside);
     return path;

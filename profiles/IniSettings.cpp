@@ -17,15 +17,27 @@ IniSettings::~IniSettings() {
 
 QVariant IniSettings::value(const QString &key, const QVariant &defaultValue) const {
     const auto changed = m_changes.constFind(key);
-    return changed != m_changes.constEnd() ? *changed : QSettings::value(key, defaultValue);
+    if (changed != m_changes.constEnd())
+        return *changed;
+    return m_cleared ? defaultValue : QSettings::value(key, defaultValue);
 }
 
 bool IniSettings::contains(const QString &key) const {
-    return m_changes.contains(key) || QSettings::contains(key);
+    return m_changes.contains(key) || (!m_cleared && QSettings::contains(key));
 }
 
 void IniSettings::setValue(const QString &key, const QVariant &value) {
     m_changes.insert(key, value);
+    changed();
+}
+
+void IniSettings::clear() {
+    m_changes.clear();
+    m_cleared = true;
+    changed();
+}
+
+void IniSettings::changed() {
     m_pending = true;
     if (!m_updatePosted) {
         m_updatePosted = true;
@@ -60,7 +72,7 @@ bool IniSettings::writeFile() {
     const QString path = fileName();
     QByteArray text;
     QFile current(path);
-    if (current.exists()) {
+    if (!m_cleared && current.exists()) {
         if (!current.open(QIODevice::ReadOnly))
             return false;
         text = current.readAll();

@@ -21,6 +21,8 @@ public:
     QVariant value(const QString &key, const QVariant &defaultValue = QVariant()) const;
     bool contains(const QString &key) const;
     void setValue(const QString &key, const QVariant &value);
+    // Removes every entry.
+    void clear();
 
     // True when the file holds every change; false, with a debug line, when it could not be
     // written whole: the file then keeps its old content and the changes stay pending.
@@ -33,9 +35,12 @@ protected:
 
 private:
     bool writeFile();
+    void changed();
 
     // Every change since the file was opened; the QSettings part keeps what was read then.
     QVariantMap m_changes;
+    // Set by clear(): what the QSettings part read no longer counts.
+    bool m_cleared = false;
     bool m_pending = false;
     bool m_updatePosted = false;
 };

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <csignal>
 #include <sys/resource.h>
+#include <csignal>
 
 // While it lives, no file this process writes may grow beyond `bytes`, and a write past that
 // fails (as on a full disk) instead of ending the process with SIGXFSZ.
