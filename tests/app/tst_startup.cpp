@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "FileBytes.h"
 #include "TintwellProcess.h"
 #include "VirtualXServer.h"
 
@@ -123,6 +124,38 @@ private slots:
         QCOMPARE(first->state(), QProcess::Running);
     }
 
+    // A lock nobody answers for, and a profile lock of a process that is not a copy, never keep
+    // the program from starting.
+    void leftBehindLocksAreTakenOver_data() {
+        QTest::addColumn<QByteArray>("lock");
+        const QByteArray living =
+            QByteArray::number(QCoreApplication::applicationPid()) + "\n" +
+            QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() + "\n" +
+            QSysInfo::machineHostName().toUtf8() + "\n";
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("garbage") << QByteArray("\xff\x01 not a lock");
+        QTest::newRow("folder") << QByteArray("/");
+        QTest::newRow("reused process id") << living;
+    }
+    void leftBehindLocksAreTakenOver() {
+        QFETCH(QByteArray, lock);
+        const QString folder = m_home->filePath("tintwell-" + QString::number(geteuid()));
+        QVERIFY(QDir().mkpath(folder) && chmod(QFile::encodeName(folder), 0700) == 0);
+        if (lock == "/")
+            QVERIFY(QDir().mkpath(folder + "/lock"));
+        else
+            QVERIFY(writeFile(folder + "/lock", lock));
+        QVERIFY(writeFile(m_home->filePath("data/tintwell/settings.ini.lock"), lock));
+
+        TintwellProcess *copy = start();
+        QTRY_VERIFY_WITH_TIMEOUT(isRunningCopy(copy), kWaitMs);
+        QVERIFY(copy->waitForLine("standard profile", kWaitMs));
+        TintwellProcess *second = start({"-startup"});
+        QVERIFY(second->waitForFinished(kWaitMs));
+        QCOMPARE(second->exitCode(), 0);
+        QCOMPARE(copy->state(), QProcess::Running);
+    }
+
     void copiesStartedTogetherElectOne() {
         for (int round = 0; round < 4; ++round) {
             init();
@@ -152,7 +185,7 @@ private slots:
         env.insert("TMPDIR", tmp);
         env.insert("XDG_DATA_HOME", tmp);
         env.insert("XDG_CONFIG_HOME", tmp);
-        env.insert("XDG_CACHE_HOME", tmp);
+        env.insert("XDG_CACHE_HOME", m_home->filePath("cache"));
         const QString planted = tmp + "/tintwell-" + QString::number(geteuid());
         QVERIFY(QDir().mkpath(planted));
         QVERIFY(chown(QFile::encodeName(planted), 65534, 65534) == 0);
@@ -160,8 +193,13 @@ private slots:
         TintwellProcess *ours = start({}, env);
         QTRY_VERIFY_WITH_TIMEOUT(isRunningCopy(ours), kWaitMs);
         QVERIFY(QDir(planted).isEmpty());
+        TintwellProcess *oursSecond =
+            start({"-startup"}, env);  // still checked without a runtime folder
+        QVERIFY(oursSecond->waitForFinished(kWaitMs));
+        QCOMPARE(oursSecond->readAllStandardOutput(), QByteArray());
 
         const QStringList asNobody{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+        env.insert("XDG_CACHE_HOME", tmp + "/theirs");
         TintwellProcess *theirs = newCopy();
         theirs->launchThrough(asNobody, env);
         QTRY_VERIFY_WITH_TIMEOUT(isRunningCopy(theirs), kWaitMs);
