@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -154,6 +155,32 @@ private slots:
         QVERIFY(second->waitForFinished(kWaitMs));
         QCOMPARE(second->exitCode(), 0);
         QCOMPARE(copy->state(), QProcess::Running);
+    }
+
+    // Whatever the caller makes of argv[0] and of standard output, the program starts and keeps
+    // its data in the folder named after its own file.
+    void startsWhateverTheCallerChose_data() {
+        QTest::addColumn<QString>("script");
+        QTest::newRow("argv[0] naming the parent folder") << "exec -a x/.. \"$0\"";
+        QTest::newRow("link of another name")
+            << "ln -s \"$0\" \"$XDG_RUNTIME_DIR/other\" && exec \"$XDG_RUNTIME_DIR/other\"";
+        QTest::newRow("output nobody reads")
+            << "exec \"$0\" $(seq 20000) > \"$XDG_RUNTIME_DIR/unread\"";
+        QTest::newRow("output whose reader has gone") << "exec \"$0\" > >(exit 0)";
+    }
+    void startsWhateverTheCallerChose() {
+        QFETCH(QString, script);
+        const QByteArray fifo = QFile::encodeName(m_home->filePath("unread"));
+        QVERIFY(mkfifo(fifo.constData(), 0600) == 0);
+        const int reader = open(fifo.constData(), O_RDONLY | O_NONBLOCK);  // and never reads
+        TintwellProcess *copy = newCopy();
+        copy->launchThrough({"bash", "-c", script},
+                            m_xServer.onScreen(TintwellProcess::freshEnvironment(m_home->path())));
+        const bool started = copy->waitForLine("standard profile", kWaitMs);
+        close(reader);
+        QVERIFY(started);
+        QVERIFY(QFile::exists(m_home->filePath("data/tintwell/settings.ini")));
+        QVERIFY(!QFile::exists(m_home->filePath("settings.ini")));
     }
 
     void copiesStartedTogetherElectOne() {
