@@ -3,6 +3,7 @@
 #include "CameraDeviceManager.h"
 
 #include <QDebug>
+#include <QSet>
 
 #include "CaptureBackendFactory.h"
 
@@ -28,6 +29,7 @@ int CameraDeviceManager::enumerateDevices() {
     std::vector<std::shared_ptr<capture::Device>> found;
     if (!m_backend || m_backend->enumerateVideoInputDevices(found) != capture::kOk)
         return -1;
+    QSet<QString> listed;  // a hash, so that long lists are not searched once per device
     for (const std::shared_ptr<capture::Device> &device : found) {
         std::string utf8Path, utf8Name;
         if (!device || device->displayName(utf8Path) != capture::kOk)
@@ -41,11 +43,10 @@ int CameraDeviceManager::enumerateDevices() {
             continue;
         if (!isSupportedPid(pid) || !isSupportedFriendlyName(name))
             continue;
-        bool duplicate = false;
-        for (const CameraDevice &entry : qAsConst(m_devices))
-            duplicate = duplicate || entry.path == path;
-        if (!duplicate)
+        if (!listed.contains(path)) {
+            listed.insert(path);
             m_devices.append(CameraDevice{path, name, device});
+        }
     }
     return count();
 }
