@@ -167,6 +167,9 @@ private slots:
         QTest::newRow("output nobody reads")
             << "exec \"$0\" $(seq 20000) > \"$XDG_RUNTIME_DIR/unread\"";
         QTest::newRow("output whose reader has gone") << "exec \"$0\" > >(exit 0)";
+        QTest::newRow("FIFO as the index file")
+            << "mkdir -p \"$XDG_DATA_HOME/tintwell\" && mkfifo "
+               "\"$XDG_DATA_HOME/tintwell/settings.ini\" && exec \"$0\"";
     }
     void startsWhateverTheCallerChose() {
         QFETCH(QString, script);
