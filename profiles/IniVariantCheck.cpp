@@ -10,34 +10,24 @@ namespace {
 const ushort kLongVariant[] = {0, 0, 0, 0x81};
 const char kVariantPrefix[] = "@Variant(";
 
-// One line as Qt's INI reader sees it: a backslash before a line break continues the line.
-QList<QByteArray> logicalLines(const QByteArray &text, QList<QByteArray> *raw) {
+// The lines of `text`, each with its line break, as Qt's INI reader sees them: a backslash before a
+// line break continues the line.
+QList<QByteArray> logicalLines(const QByteArray &text) {
     QList<QByteArray> lines;
-    QByteArray line;
     int start = 0;
     for (int i = 0; i < text.size(); ++i) {
         const char ch = text.at(i);
-        if (ch == '\\' && i + 1 < text.size()) {
-            line += ch;
-            line += text.at(++i);
-            if ((text.at(i) == '\r' || text.at(i) == '\n') && i + 1 < text.size() &&
-                (text.at(i + 1) == '\r' || text.at(i + 1) == '\n') && text.at(i + 1) != text.at(i))
-                line += text.at(++i);
-            continue;
-        }
-        if (ch == '\n' || ch == '\r') {
-            lines << line;
-            *raw << text.mid(start, i + 1 - start);
-            line.clear();
+        if (ch == '\\') {
+            ++i;
+            if (i + 1 < text.size() && text.at(i) == '\r' && text.at(i + 1) == '\n')
+                ++i;
+        } else if (ch == '\n' || ch == '\r') {
+            lines << text.mid(start, i + 1 - start);
             start = i + 1;
-            continue;
         }
-        line += ch;
     }
-    if (start < text.size()) {
-        lines << line;
-        *raw << text.mid(start);
-    }
+    if (start < text.size())
+        lines << text.mid(start);
     return lines;
 }
 
@@ -67,7 +57,10 @@ QVector<uint> unescaped(const QByteArray &item) {
                              0x10000u);
             }
             out << value;
-        } else if (next != '\n' && next != '\r') {
+        } else if (next == '\r' || next == '\n') {
+            if (i + 1 < item.size() && item.at(i + 1) == (next == '\r' ? '\n' : '\r'))
+                ++i;
+        } else {
             const char *const plain = "abfnrtv";
             const char *const control = "\a\b\f\n\r\t\v";
             const char *const found = std::strchr(plain, next);
@@ -102,12 +95,14 @@ bool holdsForeignVariant(const QByteArray &line) {
     int start = equals + 1;
     for (int i = start; i <= line.size(); ++i) {
         const char ch = i < line.size() ? line.at(i) : ',';
-        if (ch == '\\') {
+        if (ch == '\\' && i + 1 < line.size()) {
             ++i;
         } else if (ch == '"') {
             quoted = !quoted;
         } else if (ch == ',' && (!quoted || i == line.size())) {
-            if (isForeignVariant(unescaped(line.mid(start, i - start))))
+            // Only an item holding an at sign, or an escape that may make one, can be a variant.
+            const QByteArray item = line.mid(start, i - start);
+            if ((item.contains('@') || item.contains('\\')) && isForeignVariant(unescaped(item)))
                 return true;
             start = i + 1;
         }
@@ -118,21 +113,17 @@ bool holdsForeignVariant(const QByteArray &line) {
 }  // namespace
 
 QList<QByteArray> foreignVariantLines(const QByteArray &iniText) {
-    QList<QByteArray> raw;
-    const QList<QByteArray> lines = logicalLines(iniText, &raw);
     QList<QByteArray> foreign;
-    for (int i = 0; i < lines.size(); ++i)
-        if (holdsForeignVariant(lines.at(i)))
-            foreign << raw.at(i);
+    for (const QByteArray &line : logicalLines(iniText))
+        if (holdsForeignVariant(line))
+            foreign << line;
     return foreign;
 }
 
 QByteArray withoutForeignVariants(const QByteArray &iniText) {
-    QList<QByteArray> raw;
-    const QList<QByteArray> lines = logicalLines(iniText, &raw);
     QByteArray kept;
-    for (int i = 0; i < lines.size(); ++i)
-        if (!holdsForeignVariant(lines.at(i)))
-            kept += raw.at(i);
+    for (const QByteArray &line : logicalLines(iniText))
+        if (!holdsForeignVariant(line))
+            kept += line;
     return kept;
 }
