@@ -6,6 +6,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 #include <QtEndian>
@@ -28,6 +29,9 @@ constexpr int kClientIdleMs = 5000;
 // Pause between connection attempts while the running copy is still setting up its socket.
 constexpr int kConnectRetryMs = 20;
 constexpr int kHeaderBytes = 4;
+// How long the holder of the instance lock has to answer before its lock counts as left behind;
+// the same time a later start gives the running copy to take its message.
+constexpr int kOwnerAnswerMs = 5000;
 
 int msLeft(const QDeadlineTimer &deadline) {
     return int(qMax<qint64>(0, deadline.remainingTime()));
@@ -65,11 +69,16 @@ QString privateFolderIn(const QString &base, const QString &key) {
     return folder;
 }
 
-// The session's runtime folder is preferred; it may be unusable when the environment was
-// inherited from another user (su), and then the temporary folder serves.
+// The session's runtime folder is preferred; it may be missing (cron, some remote logins) or
+// unusable when the environment was inherited from another user (su). Then the cache folder in
+// the user's home serves: in a shared temporary folder another user could create ours first.
 QString privateFolder(const QString &key) {
     const QString runtime = privateFolderIn(QFile::decodeName(qgetenv("XDG_RUNTIME_DIR")), key);
-    return runtime.isEmpty() ? privateFolderIn(QDir::tempPath(), key) : runtime;
+    if (!runtime.isEmpty())
+        return runtime;
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    QDir().mkpath(cache);
+    return privateFolderIn(cache, key);
 }
 #endif
 
@@ -95,15 +104,50 @@ SingleApplication::SingleApplication(int &argc, char **argv) : QApplication(argc
     // The lock is held for the program's whole life, so its age says nothing; only a holder
     // that no longer exists makes it stale.
     m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock(0)) {
-        m_serverName = serverName;
-        becomeRunningCopy();
-    } else if (m_lock->error() == QLockFile::LockFailedError) {
-        m_serverName = serverName;
+    m_serverName = serverName;
+    bool locked = m_lock->tryLock(0);
+    if (!locked && ownerAnswers()) {
         m_running = true;
-    } else {
-        qWarning("Cannot create the instance lock %s; not checking for other copies",
-                 qPrintable(lockPath));
+        return;
+    }
+    if (!locked) {
+        // Left behind: empty or unreadable, a folder in its place, or naming a process that is not
+        // a running copy (a reused process id). Nobody answers for it, so it is taken over once.
+        if (!m_lock->removeStaleLockFile())
+            QDir().rmdir(lockPath);
+        locked = m_lock->tryLock(0);
+        // Another start took it over at the same moment and is the running copy now.
+        if (!locked && ownerAnswers()) {
+            m_running = true;
+            return;
+        }
+    }
+    if (locked) {
+        becomeRunningCopy();
+        return;
+    }
+    m_serverName.clear();
+    qWarning("Cannot take the instance lock %s; not checking for other copies",
+             qPrintable(lockPath));
+}
+
+// Whether a running copy listens on the socket; one that has just taken the lock may still be
+// setting it up, so it is given the time a later start gives its message.
+bool SingleApplication::ownerAnswers() const {
+    QLocalSocket socket;
+    return connectBefore(socket, QDeadlineTimer(kOwnerAnswerMs));
+}
+
+// The running copy may have taken the lock a moment ago and not be listening yet.
+bool SingleApplication::connectBefore(QLocalSocket &socket, const QDeadlineTimer &deadline) const {
+    for (;;) {
+        socket.connectToServer(m_serverName);
+        if (socket.waitForConnected(msLeft(deadline)))
+            return true;
+        socket.abort();
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(qMin(kConnectRetryMs, msLeft(deadline)));
     }
 }
 
@@ -175,16 +219,8 @@ bool SingleApplication::sendMessage(const QString &text, int timeoutMs) {
     const QDeadlineTimer deadline(qMax(timeoutMs, 0));
 
     QLocalSocket socket;
-    // The running copy may have taken the lock a moment ago and not be listening yet.
-    for (;;) {
-        socket.connectToServer(m_serverName);
-        if (socket.waitForConnected(msLeft(deadline)))
-            break;
-        socket.abort();
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(qMin(kConnectRetryMs, msLeft(deadline)));
-    }
+    if (!connectBefore(socket, deadline))
+        return false;
 
     QByteArray frame(kHeaderBytes, '\0');
     qToBigEndian<quint32>(quint32(payload.size()), frame.data());

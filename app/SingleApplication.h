@@ -5,6 +5,7 @@
 #include <QScopedPointer>
 #include <QString>
 
+class QDeadlineTimer;
 class QLocalServer;
 class QLocalSocket;
 class QLockFile;
@@ -15,7 +16,8 @@ class QLockFile;
 // socket beside it; every later copy finds the lock taken, reports isRunning() and can pass the
 // running copy a line of text, which arrives there as messageReceived() on the GUI thread.
 // The lock file decides who is first, so copies started at the same instant elect exactly one;
-// a lock left behind by a killed copy is recognised as stale and taken over at once.
+// a lock whose holder does not answer on the socket (left behind by a killed copy, emptied,
+// replaced, or naming a reused process id) is taken over.
 class SingleApplication : public QApplication {
     Q_OBJECT
 public:
@@ -39,6 +41,8 @@ signals:
     void messageReceived(const QString &text);
 
 private:
+    bool ownerAnswers() const;
+    bool connectBefore(QLocalSocket &socket, const QDeadlineTimer &deadline) const;
     void becomeRunningCopy();
     void acceptConnections();
     void readFromClient(QLocalSocket *client);

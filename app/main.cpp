@@ -1,10 +1,21 @@
+#include <QByteArray>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QString>
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#endif
 
 #include "AppGlobals.h"
 #include "ApplicationFont.h"
@@ -46,6 +57,32 @@ bool answeredInformationOption(int argc, char **argv) {
     }
     return false;
 }
+
+// The echo is for whoever watches standard output; a closed pipe, or one nobody reads, must not
+// stop or hold up the start, so what cannot be written at once is dropped.
+void echo(const QByteArray &text) {
+#ifdef Q_OS_UNIX
+    const char *data = text.constData();
+    qint64 left = text.size();
+    while (left > 0) {
+        pollfd out{STDOUT_FILENO, POLLOUT, 0};
+        if (::poll(&out, 1, 0) != 1 || !(out.revents & POLLOUT))
+            return;
+        // Up to PIPE_BUF bytes fit into a pipe that reports room, so the write does not wait.
+        const ssize_t written = ::write(STDOUT_FILENO, data, size_t(qMin<qint64>(left, PIPE_BUF)));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        data += written;
+        left -= written;
+    }
+#else
+    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    std::fflush(stdout);
+#endif
+}
+
 }  // namespace
 
 // The artwork lives in a static library; naming its initialiser keeps the linker from dropping
@@ -55,6 +92,9 @@ static void registerImages() {
 }
 
 int main(int argc, char **argv) {
+#ifdef Q_OS_UNIX
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     if (answeredInformationOption(argc, argv))
         return 0;
     registerImages();
@@ -65,17 +105,22 @@ int main(int argc, char **argv) {
         app->sendMessage(QString::fromLatin1(kRaiseMessage), kRaiseTimeoutMs);
         return 0;
     }
+    // Qt would name the data folder after argv[0], which the caller chooses ("x/.." would put the
+    // profiles into the parent folder); the executable's own file name is meant.
+    QCoreApplication::setApplicationName(
+        QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
 
     bool startHidden = false;
+    QByteArray params;
     for (int i = 0; i < argc; ++i) {
-        std::printf("param: %s\n", argv[i]);
+        params += QByteArray("param: ") + QByteArray(argv[i]) + '\n';
         if (std::strcmp(argv[i], kStartHiddenOption) == 0) {
-            std::printf("restart flag is true");
+            params += "restart flag is true";
             startHidden = true;
             break;
         }
     }
-    std::fflush(stdout);
+    echo(params);
 
     const QString fontPath = QCoreApplication::applicationDirPath() + "/Poppins-Regular.otf";
     AppGlobals::instance();

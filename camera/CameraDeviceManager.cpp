@@ -3,6 +3,7 @@
 #include "CameraDeviceManager.h"
 
 #include <QDebug>
+#include <QSet>
 
 #include "CaptureBackendFactory.h"
 
@@ -52,6 +53,7 @@ int CameraDeviceManager::enumerateDevices() {
         noteInaccessibleDevices();
     if (listed != capture::kOk)
         return -1;
+    QSet<QString> listed;  // a hash, so that long lists are not searched once per device
     for (const std::shared_ptr<capture::Device> &device : found) {
         std::string utf8Path;
         std::vector<std::string> utf8Names;
@@ -63,11 +65,10 @@ int CameraDeviceManager::enumerateDevices() {
         const QString name = supportedName(path, utf8Names);
         if (name.isEmpty())
             continue;
-        bool duplicate = false;
-        for (const CameraDevice &entry : qAsConst(m_devices))
-            duplicate = duplicate || entry.path == path;
-        if (!duplicate)
+        if (!listed.contains(path)) {
+            listed.insert(path);
             m_devices.append(CameraDevice{path, name, device});
+        }
     }
     return count();
 }

@@ -229,8 +229,9 @@ void UserProfileWidget::on_btnSaveProfile_clicked() {
         return;
 
     const QString name = activeSetting->profileName();
-    // No explicit sync: the record's deferred write, or the list reload below, puts it on disk.
-    emit profileNeedToSave(activeSetting);
+    // A profile that did not reach its file stays modified, so that the user can save it again.
+    if (!saveIntoActiveProfile())
+        return;
     AppGlobals::instance()->setModified(false, false);
     setSaveAndReloadEnabled(false);
 
@@ -297,10 +298,14 @@ bool UserProfileWidget::isBaseProfile(CameraSetting *record) const {
     return !record || record->profileName() == kStandardProfile;
 }
 
-void UserProfileWidget::saveIntoActiveProfile() {
+bool UserProfileWidget::saveIntoActiveProfile() {
     emit profileNeedToSave(activeSetting);
-    if (activeSetting)
-        activeSetting->sync();
+    if (!activeSetting || activeSetting->sync())
+        return true;
+    QMessageBox box(QMessageBox::Warning, tr("Tintwell"), tr("The profile could not be saved."),
+                    QMessageBox::Ok, this, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    box.exec();
+    return false;
 }
 
 void UserProfileWidget::saveAsNewProfile(const QString &name) {

@@ -51,7 +51,8 @@ private:
 
     void applyProfile(CameraSetting *record);
     bool isBaseProfile(CameraSetting *record) const;
-    void saveIntoActiveProfile();
+    // False, after telling the user, when the profile could not be written to its file.
+    bool saveIntoActiveProfile();
     void saveAsNewProfile(const QString &name);
     void setSaveAndReloadEnabled(bool enabled);
     int findItem(const QString &name) const;

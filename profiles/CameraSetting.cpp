@@ -120,7 +120,7 @@ void setNumberWithFlag(CameraSetting &s, const QString &key, long value, const Q
 }  // namespace
 
 CameraSetting::CameraSetting(const QString &filePath)
-    : QSettings(filePath, QSettings::IniFormat), m_filePath(filePath) {}
+    : IniSettings(filePath), m_filePath(filePath) {}
 
 QString CameraSetting::vid() const {
     return storedText(*this, kVid);

@@ -1,11 +1,12 @@
 #pragma once
 
-#include <QSettings>
 #include <QString>
+
+#include "IniSettings.h"
 
 // One profile: a settings object on one INI file. Numbers are stored as `long` variants; an absent
 // number (or the sentinel -10000) reads as the selected camera's own default.
-class CameraSetting : public QSettings {
+class CameraSetting : public IniSettings {
 public:
     static constexpr long kUseCameraDefault = -10000;
 

@@ -1,5 +1,6 @@
 #include "CameraSettings.h"
 
+#include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -8,7 +9,9 @@
 #include <QVariant>
 #include <limits>
 
+#include "AtomicFile.h"
 #include "CameraSetting.h"
+#include "IniVariantCheck.h"
 
 namespace {
 
@@ -35,6 +38,42 @@ void removeAbandonedLocks(const QString &folder) {
             QFile::remove(lock.absoluteFilePath());
 }
 
+// A profile file Qt can read without harm: a regular file (a FIFO would block the read forever, a
+// device would be read without end) holding no serialized value of a foreign type.
+bool isReadableProfile(const QString &path) {
+    if (!QFileInfo(path).isFile())
+        return false;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && foreignVariantLines(file.readAll()).isEmpty();
+}
+
+// The index file holds everything about every model, so a damaged entry costs only that entry:
+// it is taken out and then reads as absent. Something that cannot be read as a file at all, or
+// cleaned, is put aside under another name, and the index starts empty.
+QString readableIndexFile(const QString &path) {
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return path;
+    if (info.isFile()) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            const QByteArray text = file.readAll();
+            const QList<QByteArray> foreign = foreignVariantLines(text);
+            if (foreign.isEmpty())
+                return path;
+            for (const QByteArray &line : foreign)
+                qDebug() << "damaged config entry:" << path << line.trimmed();
+            if (replaceFileAtomically(path, withoutForeignVariants(text)))
+                return path;
+        }
+    }
+    const QString aside =
+        path + QStringLiteral(".damaged-") + QString::number(QDateTime::currentMSecsSinceEpoch());
+    qDebug() << "damaged config file:" << path << "moved to" << aside;
+    QFile::rename(path, aside);
+    return path;
+}
+
 }  // namespace
 
 CameraSettings *CameraSettings::instance() {
@@ -42,7 +81,7 @@ CameraSettings *CameraSettings::instance() {
     return store;
 }
 
-CameraSettings::CameraSettings() : QSettings(settingsFilePath(), QSettings::IniFormat) {
+CameraSettings::CameraSettings() : IniSettings(readableIndexFile(settingsFilePath())) {
     // Lets queued connections and signal spies carry the records.
     qRegisterMetaType<QList<CameraSetting *>>("QList<CameraSetting*>");
     removeAbandonedLocks(QFileInfo(fileName()).absolutePath());
@@ -149,6 +188,10 @@ QList<CameraSetting *> CameraSettings::loadProfiles(const QString &vid, const QS
     deleteRecords(old);
 
     for (const QFileInfo &file : files) {
+        if (!isReadableProfile(file.absoluteFilePath())) {
+            qDebug() << "damaged config file:" << file.absoluteFilePath();
+            continue;
+        }
         auto *record = new CameraSetting(file.absoluteFilePath());
         const QString key = profileKey(vid, pid, record->profileName());
         if (m_records.contains(key)) {
@@ -197,6 +240,7 @@ bool CameraSettings::removeProfile(const QString &vid, const QString &pid, const
         return false;
     }
     qDebug() << "remove config file:" << record->filePath();
+    record->dropPendingChanges();
     deleteRecords({record});
     return true;
 }
@@ -243,8 +287,13 @@ CameraSetting *CameraSettings::reloadActiveProfile(const QString &vid, const QSt
     const QString key = profileKey(vid, pid, activeProfileName(vid, pid));
     if (!m_records.contains(key))
         return nullptr;
+    const QString path = m_records.value(key)->filePath();
+    // The file was checked when it was loaded, but it may have been replaced since.
+    if (!isReadableProfile(path)) {
+        qDebug() << "damaged config file:" << path;
+        return nullptr;
+    }
     CameraSetting *old = m_records.take(key);
-    const QString path = old->filePath();
     deleteRecords({old});
 
     auto *record = new CameraSetting(path);

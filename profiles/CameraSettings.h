@@ -3,8 +3,9 @@
 #include <QFileInfo>
 #include <QList>
 #include <QMap>
-#include <QSettings>
 #include <QString>
+
+#include "IniSettings.h"
 
 class CameraSetting;
 
@@ -20,9 +21,9 @@ class CameraSetting;
 // removeProfile leaves the map but stays alive (and is not announced), so a pointer to it stays
 // usable until the next load.
 //
-// Every write of the index file and of a profile file is atomic (a temporary file renamed over
-// the old one), so a crash leaves each file with either its old or its new content.
-class CameraSettings : public QSettings {
+// Every write of the index file and of a profile file is atomic (IniSettings), so a crash, a full
+// disk or a file-size limit leaves each file with either its old or its new content.
+class CameraSettings : public IniSettings {
     Q_OBJECT
 public:
     static CameraSettings *instance();

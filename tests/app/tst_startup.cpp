@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "FakeSystemTray.h"
+#include "FileBytes.h"
 #include "TintwellProcess.h"
 #include "VirtualXServer.h"
 
@@ -154,6 +156,67 @@ private slots:
         QCOMPARE(first->state(), QProcess::Running);
     }
 
+    // A lock nobody answers for, and a profile lock of a process that is not a copy, never keep
+    // the program from starting.
+    void leftBehindLocksAreTakenOver_data() {
+        QTest::addColumn<QByteArray>("lock");
+        const QByteArray living =
+            QByteArray::number(QCoreApplication::applicationPid()) + "\n" +
+            QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() + "\n" +
+            QSysInfo::machineHostName().toUtf8() + "\n";
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("garbage") << QByteArray("\xff\x01 not a lock");
+        QTest::newRow("folder") << QByteArray("/");
+        QTest::newRow("reused process id") << living;
+    }
+    void leftBehindLocksAreTakenOver() {
+        QFETCH(QByteArray, lock);
+        const QString folder = m_home->filePath("tintwell-" + QString::number(geteuid()));
+        QVERIFY(QDir().mkpath(folder) && chmod(QFile::encodeName(folder), 0700) == 0);
+        if (lock == "/")
+            QVERIFY(QDir().mkpath(folder + "/lock"));
+        else
+            QVERIFY(writeFile(folder + "/lock", lock));
+        QVERIFY(writeFile(m_home->filePath("data/tintwell/settings.ini.lock"), lock));
+
+        TintwellProcess *copy = start();
+        QTRY_VERIFY_WITH_TIMEOUT(isRunningCopy(copy), kWaitMs);
+        QVERIFY(copy->waitForLine("standard profile", kWaitMs));
+        TintwellProcess *second = start({"-startup"});
+        QVERIFY(second->waitForFinished(kWaitMs));
+        QCOMPARE(second->exitCode(), 0);
+        QCOMPARE(copy->state(), QProcess::Running);
+    }
+
+    // Whatever the caller makes of argv[0] and of standard output, the program starts and keeps
+    // its data in the folder named after its own file.
+    void startsWhateverTheCallerChose_data() {
+        QTest::addColumn<QString>("script");
+        QTest::newRow("argv[0] naming the parent folder") << "exec -a x/.. \"$0\"";
+        QTest::newRow("link of another name")
+            << "ln -s \"$0\" \"$XDG_RUNTIME_DIR/other\" && exec \"$XDG_RUNTIME_DIR/other\"";
+        QTest::newRow("output nobody reads")
+            << "exec \"$0\" $(seq 20000) > \"$XDG_RUNTIME_DIR/unread\"";
+        QTest::newRow("output whose reader has gone") << "exec \"$0\" > >(exit 0)";
+        QTest::newRow("FIFO as the index file")
+            << "mkdir -p \"$XDG_DATA_HOME/tintwell\" && mkfifo "
+               "\"$XDG_DATA_HOME/tintwell/settings.ini\" && exec \"$0\"";
+    }
+    void startsWhateverTheCallerChose() {
+        QFETCH(QString, script);
+        const QByteArray fifo = QFile::encodeName(m_home->filePath("unread"));
+        QVERIFY(mkfifo(fifo.constData(), 0600) == 0);
+        const int reader = open(fifo.constData(), O_RDONLY | O_NONBLOCK);  // and never reads
+        TintwellProcess *copy = newCopy();
+        copy->launchThrough({"bash", "-c", script},
+                            m_xServer.onScreen(TintwellProcess::freshEnvironment(m_home->path())));
+        const bool started = copy->waitForLine("standard profile", kWaitMs);
+        close(reader);
+        QVERIFY(started);
+        QVERIFY(QFile::exists(m_home->filePath("data/tintwell/settings.ini")));
+        QVERIFY(!QFile::exists(m_home->filePath("settings.ini")));
+    }
+
     void copiesStartedTogetherElectOne() {
         for (int round = 0; round < 4; ++round) {
             init();
@@ -183,7 +246,7 @@ private slots:
         env.insert("TMPDIR", tmp);
         env.insert("XDG_DATA_HOME", tmp);
         env.insert("XDG_CONFIG_HOME", tmp);
-        env.insert("XDG_CACHE_HOME", tmp);
+        env.insert("XDG_CACHE_HOME", m_home->filePath("cache"));
         env.insert("XDG_STATE_HOME", tmp);
         const QString planted = tmp + "/tintwell-" + QString::number(geteuid());
         QVERIFY(QDir().mkpath(planted));
@@ -192,8 +255,13 @@ private slots:
         TintwellProcess *ours = start({}, env);
         QTRY_VERIFY_WITH_TIMEOUT(isRunningCopy(ours), kWaitMs);
         QVERIFY(QDir(planted).isEmpty());
+        TintwellProcess *oursSecond =
+            start({"-startup"}, env);  // still checked without a runtime folder
+        QVERIFY(oursSecond->waitForFinished(kWaitMs));
+        QCOMPARE(oursSecond->readAllStandardOutput(), QByteArray());
 
         const QStringList asNobody{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+        env.insert("XDG_CACHE_HOME", tmp + "/theirs");
         TintwellProcess *theirs = newCopy();
         theirs->launchThrough(asNobody, env);
         QTRY_VERIFY_WITH_TIMEOUT(isRunningCopy(theirs), kWaitMs);

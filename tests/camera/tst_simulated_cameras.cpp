@@ -60,13 +60,14 @@ private slots:
         row("failure code", R"({"cameras": [{"path": "p", "videoProcAmp": {"0": {"min": 0, "max": 9, "setFails": "E_FAIL"}}}]})", R"(at cameras[0].videoProcAmp."0".setFails:)");
         row("power line switch", R"({"cameras": [{"path": "p", "powerLine": {"getFails": 1}}]})", "at cameras[0].powerLine.getFails:");
         QTest::newRow("missing file") << QByteArray() << "/nonexistent/cams.json: cannot be read";
+        QTest::newRow("endless device") << QByteArray() << "/dev/zero: cannot be read";
         // clang-format on
     }
     void faultsNameTheirPlace() {
         QFETCH(QByteArray, json);
         QFETCH(QString, error);
         const SimulatedCameraLoad load = error.startsWith('/')
-                                             ? loadSimulatedCameraFile("/nonexistent/cams.json")
+                                             ? loadSimulatedCameraFile(error.section(':', 0, 0))
                                              : parseSimulatedCameras(json, "cams.json");
         QVERIFY(!load.ok && load.cameras.empty());
         QVERIFY2(load.error.startsWith(error), qPrintable(load.error));

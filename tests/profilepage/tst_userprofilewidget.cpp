@@ -6,6 +6,7 @@
 #include "CameraDeviceManager.h"
 #include "CameraSettings.h"
 #include "DebugCapture.h"
+#include "FileSizeLimit.h"
 #include "FreshDataMain.h"
 #include "LoginStart.h"
 #include "ModalScript.h"
@@ -134,6 +135,15 @@ private slots:
         QTRY_COMPARE(stored(kDocCam, "Office", "VideoProcAmp/brightness").toInt(), 10);
 
         rig.userSetsBrightness(20);
+        {
+            const FileSizeLimit nothingWritten(1);
+            ModalScript script;
+            script.answer(QMessageBox::Ok);
+            rig.click("btnSaveProfile");
+            QCOMPARE(script.seen, QStringList{"The profile could not be saved. [default none]"});
+        }
+        QVERIFY(AppGlobals::instance()->isModified() && rig.enabled("btnSaveProfile"));
+        QCOMPARE(stored(kDocCam, "Office", "VideoProcAmp/brightness").toInt(), 10);
         ModalScript script;  // saving on Office asks nothing
         rig.click("btnSaveProfile");
         QTRY_COMPARE(stored(kDocCam, "Office", "VideoProcAmp/brightness").toInt(), 20);

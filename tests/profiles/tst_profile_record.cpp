@@ -13,6 +13,8 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+
+#include "FileSizeLimit.h"
 #endif
 
 namespace {
@@ -225,14 +227,23 @@ private slots:
 
 #ifdef Q_OS_UNIX
     // A write replaces the file by renaming a complete new one over it: a reader of the old file
-    // keeps whole old content, and the path never shows a half-written file.
+    // keeps whole old content, and the path never shows a half-written file. A write that cannot
+    // complete (the file may not grow) leaves the file as it was and reports it.
     void writesReplaceTheFileWhole() {
         const QString path = freshPath();
         auto *record = new CameraSetting(path);
         record->setGain(1, true);
-        record->sync();
-        QVERIFY(record->isAtomicSyncRequired());
+        record->setProfileName(QString(300, 'a'));  // room for Qt's own lock file
+        QVERIFY(record->sync());
         const QByteArray before = readFile(path);
+        {
+            const FileSizeLimit noGrowth(before.size());
+            record->setProfileName(QString(310, 'b'));
+            QVERIFY(!record->sync());
+        }
+        QCOMPARE(readFile(path), before);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
+                 QDir(m_dir.path()).entryList(QDir::Files).size());
         QFile old(path);
         QVERIFY(old.open(QIODevice::ReadOnly));
         struct stat first, second;
@@ -242,7 +253,8 @@ private slots:
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &second), 0);
         QVERIFY(first.st_ino != second.st_ino);
         QCOMPARE(old.readAll(), before);
-        QVERIFY(readFile(path).contains("gainenabled=false"));
+        QVERIFY(readFile(path).contains("gainenabled=false\n"));
+        QVERIFY(readFile(path).contains("profilename=" + QByteArray(310, 'b') + "\n"));
     }
 #endif
 };

@@ -10,6 +10,7 @@
 #include "CameraSettings.h"
 #include "DebugCapture.h"
 #include "FileBytes.h"
+#include "FileSizeLimit.h"
 #include "FreshDataFolder.h"
 
 namespace {
@@ -44,6 +45,15 @@ private slots:
     void initTestCase() {
         m_root = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
         QVERIFY(!QDir(m_root).exists());
+
+        // Qt would read this entry as a list of 2^31 strings; the entry beside it stays.
+        QVERIFY(writeFile(m_root + "/settings.ini",
+                          "[ab01__ab01]\nActiveProfile=@Variant(\\0\\0\\0\\v\\x7f\\xff\\xff"
+                          "\\xff)\nProfileCount=7\n"));
+        DebugCapture debug;
+        QCOMPARE(store()->activeProfileName("ab01", "ab01"), QString("Standard Profile"));
+        QCOMPARE(store()->value("ab01__ab01/ProfileCount").toInt(), 7);
+        QCOMPARE(debug.count("damaged config entry:"), 1);
     }
 
     void freshAccountKeepsTheFirstProfile() {
@@ -141,6 +151,17 @@ private slots:
                      QString("Standard Profile"));
         }
         QCOMPARE(fileNames("ee01", "ee01").size(), 1);
+
+        // An index that may not grow keeps every entry it had.
+        const QByteArray before = readFile(m_root + "/settings.ini");
+        {
+            const FileSizeLimit noGrowth(before.size());
+            DebugCapture debug;
+            store()->setActiveProfile("ee01", "ee01", "Evening");
+            QVERIFY(debug.lines().contains(
+                QString("config file not saved: \"%1\"").arg(m_root + "/settings.ini")));
+        }
+        QCOMPARE(readFile(m_root + "/settings.ini"), before);
     }
 
     void loadOrderAndOtherModels() {
@@ -214,11 +235,25 @@ private slots:
         QVERIFY(writeFile(dir + "/005_{e}.ini", "[General]\nprofilename=Office\n"));
         QVERIFY(writeFile(dir + "/006_{f}.ini", duplicate));
         QVERIFY(writeFile(dir + "/007_{g}.ini", "profilename=\"  a__b/%1 \\xe9  \"\n"));
+        QVERIFY(writeFile(dir + "/008_{h}.ini",
+                          "[General]\nprofilename=Hostile\n"
+                          "note=1, @Variant(\\0\\0\\0\\v\\x7f\\xff\\xff\\xff)\n"));
+        {
+            // Every byte value in every place of a stored number is the program's own form.
+            CameraSetting wide(dir + "/009_{i}.ini");
+            wide.setProfileName("Wide");
+            for (int b = 0; b < 256; ++b)
+                wide.setValue(QString("VideoProcAmp/n%1").arg(b),
+                              QVariant::fromValue<long>(long(b * 0x0101010101010101ULL)));
+        }
+        DebugCapture debug;
 
         const QList<CameraSetting *> records = store()->loadProfiles("9999", "9999");
         const QStringList loaded = names(records);
         QCOMPARE(loaded.count("Office"), 1);
-        QVERIFY(loaded.contains("Big"));
+        QVERIFY(loaded.contains("Big") && loaded.contains("Wide") && !loaded.contains("Hostile"));
+        QCOMPARE(debug.lines().filter("damaged config file:"),
+                 QStringList{QString("damaged config file: \"%1\"").arg(dir + "/008_{h}.ini")});
         QVERIFY(loaded.contains(QString::fromUtf8("  a__b/%1 \u00e9  ")));
         QVERIFY(store()
                     ->findOrCreateProfile("9999", "9999", "Office")

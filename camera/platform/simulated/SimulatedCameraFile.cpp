@@ -1,6 +1,7 @@
 #include "SimulatedCameraFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -288,6 +289,12 @@ SimulatedCameraLoad parseSimulatedCameras(const QByteArray &json, const QString 
 }
 
 SimulatedCameraLoad loadSimulatedCameraFile(const QString &fileName) {
+    // A FIFO would block the read for good and a device such as /dev/zero never ends.
+    if (QFileInfo::exists(fileName) && !QFileInfo(fileName).isFile()) {
+        SimulatedCameraLoad load;
+        load.error = QStringLiteral("%1: cannot be read: not a regular file").arg(fileName);
+        return load;
+    }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         SimulatedCameraLoad load;

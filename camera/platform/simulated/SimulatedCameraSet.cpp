@@ -1,24 +1,24 @@
 #include "SimulatedCameraSet.h"
 
-#include <algorithm>
+#include <deque>
+#include <unordered_map>
+#include <unordered_set>
 
+// Lists of tens of thousands of cameras are described, so every lookup goes through a hash of
+// paths: the work grows with the number of cameras, not with its square.
 namespace {
-
-bool contains(const std::vector<std::string> &list, const std::string &item) {
-    return std::find(list.begin(), list.end(), item) != list.end();
-}
 
 // Each distinct path of `cameras` that `other` lacks, once, in order.
 std::vector<std::string> pathsMissingFrom(
     const std::vector<std::shared_ptr<SimulatedCamera>> &cameras,
     const std::vector<std::shared_ptr<SimulatedCamera>> &other) {
+    std::unordered_set<std::string> seen;
+    for (const auto &o : other)
+        seen.insert(o->path);
     std::vector<std::string> missing;
-    for (const auto &camera : cameras) {
-        const bool present = std::any_of(other.begin(), other.end(),
-                                         [&](const auto &o) { return o->path == camera->path; });
-        if (!present && !contains(missing, camera->path))
+    for (const auto &camera : cameras)
+        if (seen.insert(camera->path).second)
             missing.push_back(camera->path);
-    }
     return missing;
 }
 
@@ -28,12 +28,17 @@ SimulatedCameraSet::Changes SimulatedCameraSet::replace(std::vector<SimulatedCam
     std::vector<std::shared_ptr<SimulatedCamera>> previous = std::move(m_cameras);
     m_cameras.clear();
     std::vector<bool> kept(previous.size(), false);
+    // The previous cameras of each path, in order, not yet matched.
+    std::unordered_map<std::string, std::deque<size_t>> unmatched;
+    for (size_t i = 0; i < previous.size(); ++i)
+        unmatched[previous[i]->path].push_back(i);
     for (SimulatedCamera &camera : described) {
         // The n-th camera of a path is matched with the previous n-th camera of that path.
         std::shared_ptr<SimulatedCamera> live;
-        for (size_t i = 0; i < previous.size() && !live; ++i) {
-            if (kept[i] || previous[i]->path != camera.path)
-                continue;
+        const auto same = unmatched.find(camera.path);
+        if (same != unmatched.end() && !same->second.empty()) {
+            const size_t i = same->second.front();
+            same->second.pop_front();
             kept[i] = true;
             if (previous[i]->source != camera.source)
                 *previous[i] = std::move(camera);
