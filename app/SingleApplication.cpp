@@ -6,6 +6,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QSysInfo>
 #include <QThread>
 #include <QTimer>
 #include <QtEndian>
@@ -73,6 +74,18 @@ QString privateFolder(const QString &key) {
 }
 #endif
 
+// A lock naming this very process cannot be held by a living copy: it was left by one that ended
+// without removing it and whose process id has been handed to us. Wine reuses the same few ids
+// all the time; Windows and Linux do so too, only more rarely.
+bool isLeftUnderOurId(const QLockFile &lock) {
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    return lock.getLockInfo(&pid, &host, &application) &&
+           pid == QCoreApplication::applicationPid() &&
+           (host.isEmpty() || host == QSysInfo::machineHostName());
+}
+
 }  // namespace
 
 SingleApplication::SingleApplication(int &argc, char **argv) : QApplication(argc, argv) {
@@ -95,7 +108,10 @@ SingleApplication::SingleApplication(int &argc, char **argv) : QApplication(argc
     // The lock is held for the program's whole life, so its age says nothing; only a holder
     // that no longer exists makes it stale.
     m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock(0)) {
+    bool locked = m_lock->tryLock(0);
+    if (!locked && m_lock->error() == QLockFile::LockFailedError && isLeftUnderOurId(*m_lock))
+        locked = m_lock->removeStaleLockFile() && m_lock->tryLock(0);
+    if (locked) {
         m_serverName = serverName;
         becomeRunningCopy();
     } else if (m_lock->error() == QLockFile::LockFailedError) {

@@ -9,11 +9,11 @@
 
 #include <windows.h>
 
+#include <dbt.h>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
-#include <dbt.h>
 #include <vector>
 
 namespace {
@@ -42,7 +42,8 @@ int sendDeviceChange(HWND window, WPARAM event, const wchar_t *name) {
     record->dbcc_size = DWORD(buffer.size());
     record->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
     // KSCATEGORY_CAPTURE
-    record->dbcc_classguid = {0x65E8773D, 0x8F56, 0x11D0, {0xA3, 0xB9, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96}};
+    record->dbcc_classguid = {
+        0x65E8773D, 0x8F56, 0x11D0, {0xA3, 0xB9, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96}};
     std::memcpy(record->dbcc_name, name, nameBytes);
     DWORD_PTR answer = 0;
     if (!SendMessageTimeoutW(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(record),
