@@ -35,7 +35,6 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/tintwell-wine.XXXXXX")
 export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEQT_FORCE_STDERR_LOGGING=1 WINEQT_QPA_FONTDIR='Z:\usr\share\fonts\truetype\dejavu'
-# No X display: Wine's null display driver still gives every window a real handle.
 unset DISPLAY WAYLAND_DISPLAY TINTWELL_CAMERA_BACKEND TINTWELL_SIMULATED_CAMERAS
 cleanup() {
     wineserver -k > /dev/null 2>&1
@@ -49,22 +48,28 @@ if ! timeout 240 wine wineboot --init > "$work/boot.log" 2>&1; then
     echo "SKIPPED: Wine cannot start here"
     exit 77
 fi
+# Without a display Wine needs to be told to use its null display driver, which still gives
+# every window a real handle; the setting takes effect once the prefix's server has restarted.
+wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f > /dev/null 2>&1
+wineserver -k > /dev/null 2>&1
 echo "Wine prefix ready after $(($(date +%s) - started)) s"
 
 # Windows form of a Linux path.
 winpath() { wine winepath -w "$1" 2> /dev/null | tr -d '\r'; }
 
-# wait_for FILE TEXT: true once a line of FILE contains TEXT, false after $wait_s seconds.
+# wait_for FILE TEXT [N]: true once N (default 1) lines of FILE contain TEXT, false after
+# $wait_s seconds.
 wait_for() {
     local deadline=$(($(date +%s) + wait_s))
-    until grep -qF -- "$2" "$1" 2> /dev/null; do
+    until [ "$(grep -cF -- "$2" "$1" 2> /dev/null)" -ge "${3:-1}" ]; do
         [ "$(date +%s)" -lt "$deadline" ] || return 1
         sleep 0.2
     done
 }
 
+# The program writes Windows line ends.
 expect_line() {
-    grep -qxF -- "$2" "$1" || fail "no line '$2' in $(basename "$1"):$(printf '\n'; cat "$1")"
+    tr -d '\r' < "$1" | grep -qxF -- "$2" || fail "no line '$2' in $(basename "$1"):$(printf '\n'; cat "$1")"
 }
 
 # start NAME PROGRAM [ARGS...]: a copy in the background, output in $work/NAME.out and NAME.err.
@@ -107,11 +112,14 @@ camera_interface() {
 camera_path() { camera_interface "$1" | sed 's/\\/\\\\/g; s/^/@device:pnp:/'; }
 
 # The profile and index files under DIR, one line each: the path with the random part of the
-# file name masked, then the checksum of the content.
+# file name masked, then a checksum of what the file says. QSettings writes Windows line ends on
+# Windows and keeps a new file's keys in the order they were set there (sorted on Linux); the
+# sections, keys and values have to be the same.
 profile_files() {
-    (cd "$1" && find . -name '*.ini' | sort | while read -r f; do
+    (cd "$1" && find . -name '*.ini' | LC_ALL=C sort | while read -r f; do
         printf '%s %s\n' "$(echo "$f" | sed -E 's/\{[0-9a-f-]{36}\}/{uuid}/')" \
-            "$(sha256sum < "$f" | cut -c1-16)"
+            "$(tr -d '\r' < "$f" | awk '/^\[/ { section = $0; next } NF { print section "\t" $0 }' |
+                LC_ALL=C sort | sha256sum | cut -c1-16)"
     done)
 }
 
@@ -144,8 +152,7 @@ directshow)
     # An announced camera is looked for again; DirectShow still finds none, and nothing fails.
     window arrival "$(camera_interface 3c4d)" || fail "WM_DEVICECHANGE not delivered"
     expect_line "$work/first.err" "device arrival: \"@device:pnp:$(camera_interface 3c4d | sed 's/\\/\\\\/g')\""
-    wait_for "$work/first.err" "equal camera" || true
-    [ "$(grep -c '^camera count: -1$' "$work/first.err")" -eq 2 ] ||
+    wait_for "$work/first.err" "camera count: -1" 2 ||
         fail "no list refresh after the arrival:$(printf '\n'; cat "$work/first.err")"
     kill -0 "$last_pid" 2> /dev/null || fail "the first copy ended"
     ;;
@@ -176,13 +183,21 @@ simulated)
     profile_files "$linux/data/tintwell" > "$work/linux.files"
     profile_files "$data" > "$work/windows.files"
     [ "$(wc -l < "$work/linux.files")" -eq 2 ] || fail "Linux wrote: $(cat "$work/linux.files")"
-    diff -u "$work/linux.files" "$work/windows.files" ||
+    if ! diff -u "$work/linux.files" "$work/windows.files"; then
+        for f in "$linux/data/tintwell/settings.ini" "$data/settings.ini" \
+            "$linux"/data/tintwell/*/*.ini "$data"/*/*.ini; do
+            echo "== $f"
+            cat -A "$f"
+        done
         fail "profile files differ between Linux and Windows"
+    fi
 
     # Started again, the active profile comes from disk; a camera announced by a window message
     # is listed once its file entry is there.
     start window "$deploy/tintwell.exe"
-    expect_line "$work/window.err" 'current device "1a2b__3c4d" , active profile name: "Standard Profile"'
+    grep -q '^load profile: "Standard Profile" , filePath: "C:/users/[^/]*/AppData/Local/tintwell/1a2b__3c4d/001_' "$work/window.err" ||
+        fail "the stored profile was not loaded:$(printf '\n'; cat "$work/window.err")"
+    [ "$(find "$data" -name '*.ini' | wc -l)" -eq 2 ] || fail "files added: $(find "$data")"
     window arrival "$(camera_interface 1f05)" || fail "WM_DEVICECHANGE not delivered"
     write_cameras "$cameras" "3c4d:Velt DocCam V4" "1f05:Velt WebCam W1080"
     expect_line "$work/window.err" "device arrival: \"@device:pnp:$(camera_interface 1f05 | sed 's/\\/\\\\/g')\""
