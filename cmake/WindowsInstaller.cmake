@@ -22,5 +22,9 @@ set(CPACK_NSIS_INSTALLED_ICON_NAME tintwell.exe)
 set(CPACK_NSIS_DISPLAY_NAME Tintwell)
 set(CPACK_NSIS_PACKAGE_NAME Tintwell)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# A 64-bit installer for a 64-bit program: it runs where only 64-bit Windows programs can, and
+# installs under the 64-bit Program Files.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_MODIFY_PATH OFF)
 include(CPack)

@@ -16,10 +16,18 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 installer=0
-if [ "${1:-}" = "--installer" ]; then
+build_program=1
+case "${1:-}" in
+--installer)
     installer=1
     shift
-fi
+    ;;
+--package-only) # the installer of an earlier build, without building again
+    installer=1
+    build_program=0
+    shift
+    ;;
+esac
 out=$(mkdir -p "${1:-$root/build-win}" && cd "${1:-$root/build-win}" && pwd)
 build=$out/build
 deploy=$build/deploy
@@ -51,27 +59,30 @@ find_qt() {
     fi
 }
 
-if ! command -v "$cxx" > /dev/null; then
-    echo "windows-build: $cxx not found: install the Debian package g++-mingw-w64-x86-64-posix" >&2
-    exit 1
+if [ "$build_program" = 1 ]; then
+    if ! command -v "$cxx" > /dev/null; then
+        echo "windows-build: $cxx not found: install the Debian package g++-mingw-w64-x86-64-posix" >&2
+        exit 1
+    fi
+    find_qt
+    generator=()
+    if command -v ninja > /dev/null && [ ! -f "$build/Makefile" ]; then
+        generator=(-G Ninja)
+    fi
+    # Tests and benchmarks are built for Linux only; a warning fails the build.
+    cmake -S "$root" -B "$build" "${generator[@]}" \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64-qt5.cmake" \
+        -DQT_WIN64_PREFIX="$qt" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+        -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+    cmake --build "$build" --target tintwell --parallel "$(nproc)"
+    rm -rf "$deploy"
+    TINTWELL_MINGW_CXX=$cxx bash "$root/scripts/windows-deploy.sh" "$build/app/tintwell.exe" \
+        "$deploy" "$qt"
+    echo "windows-build: runnable folder $deploy"
+elif [ ! -f "$deploy/tintwell.exe" ]; then
+    echo "SKIPPED: no Windows program in $deploy to package"
+    exit 77
 fi
-find_qt
-
-generator=()
-if command -v ninja > /dev/null && [ ! -f "$build/Makefile" ]; then
-    generator=(-G Ninja)
-fi
-# Tests and benchmarks are built for Linux only; a warning fails the build.
-cmake -S "$root" -B "$build" "${generator[@]}" \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64-qt5.cmake" \
-    -DQT_WIN64_PREFIX="$qt" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
-cmake --build "$build" --target tintwell --parallel "$(nproc)"
-
-rm -rf "$deploy"
-TINTWELL_MINGW_CXX=$cxx bash "$root/scripts/windows-deploy.sh" "$build/app/tintwell.exe" \
-    "$deploy" "$qt"
-echo "windows-build: runnable folder $deploy"
 
 if [ "$installer" = 1 ]; then
     (cd "$build" && cpack -G NSIS -B "$out")
