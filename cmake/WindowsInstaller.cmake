@@ -1,7 +1,6 @@
 # The Windows installer (NSIS, through CPack): the runnable folder that scripts/windows-deploy.sh
 # gathers is installed as it is, with a Start-menu entry for the program and an uninstaller.
-# An administrator installs for every user of the machine under Program Files; any other user
-# installs for themselves only.
+# It asks for administrator rights and installs for every user of the machine.
 set(TINTWELL_WINDOWS_DEPLOY_DIR "${CMAKE_BINARY_DIR}/deploy" CACHE PATH
     "Runnable folder (program, Qt and runtime DLLs, plugins) that the installer carries")
 
