@@ -1,10 +1,9 @@
 // Looks at and talks to the running Windows program from outside, as the system would: tells
 // whether its main window is visible, and sends it the WM_DEVICECHANGE message that announces a
-// capture-device interface arriving or leaving.
+// capture-device interface arriving.
 //
 //   window_message visible            prints "visible" or "hidden"
 //   window_message arrival NAME       sends DBT_DEVICEARRIVAL for interface NAME
-//   window_message removal NAME       sends DBT_DEVICEREMOVECOMPLETE for interface NAME
 // Exits 3 when no such window exists, 4 when the message was not delivered.
 
 #include <windows.h>
@@ -70,7 +69,5 @@ int wmain(int argc, wchar_t **argv) {
     }
     if (argc == 3 && std::wcscmp(argv[1], L"arrival") == 0)
         return sendDeviceChange(g_found, DBT_DEVICEARRIVAL, argv[2]);
-    if (argc == 3 && std::wcscmp(argv[1], L"removal") == 0)
-        return sendDeviceChange(g_found, DBT_DEVICEREMOVECOMPLETE, argv[2]);
     return 2;
 }
