@@ -46,6 +46,7 @@ find_qt() {
     if [ ! -f "$tarball" ]; then
         echo "SKIPPED: no Qt for Windows: set QT_WIN64_PREFIX or QT_WIN64_TARBALL, or place" \
             "qt5-win64.tar.xz in ../shared/qt-win64/ (scripts/build-qt-win64.sh makes one)"
+        rm -rf "$deploy" # an earlier build is not this checkout's program
         exit 77
     fi
     qt=$out/qt5-win64
