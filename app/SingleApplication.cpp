@@ -7,6 +7,7 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QThread>
 #include <QTimer>
 #include <QtEndian>
@@ -82,6 +83,18 @@ QString privateFolder(const QString &key) {
 }
 #endif
 
+// A lock naming this very process cannot be held by a living copy: it was left by one that ended
+// without removing it and whose process id has been handed to us. Wine reuses the same few ids
+// all the time; Windows and Linux do so too, only more rarely.
+bool isLeftUnderOurId(const QLockFile &lock) {
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    return lock.getLockInfo(&pid, &host, &application) &&
+           pid == QCoreApplication::applicationPid() &&
+           (host.isEmpty() || host == QSysInfo::machineHostName());
+}
+
 }  // namespace
 
 SingleApplication::SingleApplication(int &argc, char **argv) : QApplication(argc, argv) {
@@ -106,6 +119,10 @@ SingleApplication::SingleApplication(int &argc, char **argv) : QApplication(argc
     m_lock->setStaleLockTime(0);
     m_serverName = serverName;
     bool locked = m_lock->tryLock(0);
+    // A lock under our own process id is a dead copy's: Wine and a fresh PID namespace hand out
+    // the same small ids again at once.
+    if (!locked && m_lock->error() == QLockFile::LockFailedError && isLeftUnderOurId(*m_lock))
+        locked = m_lock->removeStaleLockFile() && m_lock->tryLock(0);
     if (!locked && ownerAnswers()) {
         m_running = true;
         return;

@@ -1,5 +1,6 @@
 // This test process is the running copy; copies of itself started with "--send" are the later
 // starts that talk to it.
+#include <unistd.h>
 #include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QProcess>
@@ -114,6 +115,15 @@ int main(int argc, char **argv) {
     // A runtime folder of this run's own, inherited by the copies it starts.
     QTemporaryDir runtime;
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    // A killed copy left its lock there, and its process id is the one this process now has.
+    const QString name = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
+    QDir(runtime.path()).mkdir(name + '-' + QString::number(geteuid()));
+    QFile lock(runtime.filePath(name + '-' + QString::number(geteuid()) + "/lock"));
+    if (!lock.open(QIODevice::WriteOnly) ||
+        lock.write(QByteArray::number(QCoreApplication::applicationPid()) + '\n' + name.toUtf8() +
+                   '\n' + QSysInfo::machineHostName().toUtf8() + '\n') < 0)
+        return 3;
+    lock.close();
     SingleApplication app(argc, argv);
     TestSingleApplication test;
     return QTest::qExec(&test, argc, argv);
