@@ -47,11 +47,11 @@ int CameraDeviceManager::enumerateDevices() {
     clearDevices();
     m_inaccessibleCameras.clear();
     std::vector<std::shared_ptr<capture::Device>> found;
-    const capture::Result listed =
+    const capture::Result enumerated =
         m_backend ? m_backend->enumerateVideoInputDevices(found) : capture::kFail;
     if (m_backend)
         noteInaccessibleDevices();
-    if (listed != capture::kOk)
+    if (enumerated != capture::kOk)
         return -1;
     QSet<QString> listed;  // a hash, so that long lists are not searched once per device
     for (const std::shared_ptr<capture::Device> &device : found) {

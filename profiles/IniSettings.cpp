@@ -8,6 +8,7 @@
 #include <QTemporaryFile>
 
 #include "AtomicFile.h"
+#include "IniLayout.h"
 
 IniSettings::IniSettings(const QString &filePath) : QSettings(filePath, QSettings::IniFormat) {}
 
@@ -99,6 +100,9 @@ bool IniSettings::writeFile() {
     if (!result.open(QIODevice::ReadOnly))
         return false;
     text = result.readAll();
+#ifdef Q_OS_WIN
+    text = sortedIniLayout(text);
+#endif
 
     const QStringList keys = formatted.allKeys();
     const auto complete = [&](const QString &tempPath) {

@@ -112,14 +112,11 @@ camera_interface() {
 camera_path() { camera_interface "$1" | sed 's/\\/\\\\/g; s/^/@device:pnp:/'; }
 
 # The profile and index files under DIR, one line each: the path with the random part of the
-# file name masked, then a checksum of what the file says. QSettings writes Windows line ends on
-# Windows and keeps a new file's keys in the order they were set there (sorted on Linux); the
-# sections, keys and values have to be the same.
+# file name masked, then a checksum of the file's bytes, which must be the same on both systems.
 profile_files() {
     (cd "$1" && find . -name '*.ini' | LC_ALL=C sort | while read -r f; do
         printf '%s %s\n' "$(echo "$f" | sed -E 's/\{[0-9a-f-]{36}\}/{uuid}/')" \
-            "$(tr -d '\r' < "$f" | awk '/^\[/ { section = $0; next } NF { print section "\t" $0 }' |
-                LC_ALL=C sort | sha256sum | cut -c1-16)"
+            "$(sha256sum < "$f" | cut -c1-16)"
     done)
 }
 
