@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -81,6 +82,9 @@ bool IniSettings::writeFile() {
             return false;
     }
     const QFileInfo target(path);
+    // QSettings made missing folders on its own; files written here must not need them either.
+    if (!QDir().mkpath(target.absolutePath()))
+        return false;
     QTemporaryFile copy(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
                         QStringLiteral(".XXXXXX"));
     if (!copy.open() || copy.write(text) != text.size() || !copy.flush())
