@@ -42,11 +42,16 @@ bool writeTemp(QTemporaryFile &file, const QString &path, const QByteArray &byte
 
 bool replaceFileAtomically(const QString &path, const QByteArray &bytes,
                            const std::function<bool(const QString &)> &check) {
-    QTemporaryFile file(tempTemplate(path));
-    file.setAutoRemove(false);
-    bool ok = writeTemp(file, path, bytes);
-    const QString temp = file.fileName();
-    file.close();
+    QString temp;
+    bool ok = false;
+    {
+        // Only the name is kept: Windows does not let a file be renamed while a QTemporaryFile
+        // object still stands for it.
+        QTemporaryFile file(tempTemplate(path));
+        file.setAutoRemove(false);
+        ok = writeTemp(file, path, bytes);
+        temp = file.fileName();
+    }
     const QString target = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     const QString source = QDir::toNativeSeparators(temp);
     ok = ok && (!check || check(temp)) &&

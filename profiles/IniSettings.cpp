@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryFile>
 
 #include "AtomicFile.h"
@@ -85,13 +86,24 @@ bool IniSettings::writeFile() {
     // QSettings made missing folders on its own; files written here must not need them either.
     if (!QDir().mkpath(target.absolutePath()))
         return false;
-    QTemporaryFile copy(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                        QStringLiteral(".XXXXXX"));
-    if (!copy.open() || copy.write(text) != text.size() || !copy.flush())
-        return false;
-    copy.close();
+    QString copyPath;
+    {
+        // Only the name is kept: Windows refuses to let Qt replace a file that a QTemporaryFile
+        // object still stands for.
+        QTemporaryFile copy(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                            QStringLiteral(".XXXXXX"));
+        copy.setAutoRemove(false);
+        if (!copy.open())
+            return false;
+        copyPath = copy.fileName();
+        if (copy.write(text) != text.size() || !copy.flush()) {
+            copy.remove();
+            return false;
+        }
+    }
+    const auto removeCopy = qScopeGuard([&copyPath] { QFile::remove(copyPath); });
 
-    QSettings formatted(copy.fileName(), QSettings::IniFormat);
+    QSettings formatted(copyPath, QSettings::IniFormat);
     for (auto it = m_changes.constBegin(); it != m_changes.constEnd(); ++it)
         formatted.setValue(it.key(), it.value());
     formatted.sync();
@@ -100,7 +112,7 @@ bool IniSettings::writeFile() {
     if (formatted.status() == QSettings::AccessError)
         return false;
     // Qt has put a new file in the copy's place; the copy's own handle still reads the old one.
-    QFile result(copy.fileName());
+    QFile result(copyPath);
     if (!result.open(QIODevice::ReadOnly))
         return false;
     text = result.readAll();
