@@ -39,11 +39,8 @@ QByteArray timeStamp() {
 
 }  // namespace
 
-bool externalLogEnabled = true;
-
 void logToExternal(const QString &message) {
-    if (externalLogEnabled)
-        ExternalLogger::instance()->write(message);
+    ExternalLogger::instance()->write(message);
 }
 
 ExternalLogger *ExternalLogger::instance() {

@@ -11,6 +11,7 @@
 #include "CameraSetting.h"
 #include "CameraSettings.h"
 #include "ControlRowCameraValue.h"
+#include "DeviceIdentification.h"
 #include "ScreenScale.h"
 #include "ui_AdjustmentWidget.h"
 
@@ -25,9 +26,6 @@ QString deviceKeyOfPath(const QString &path, bool *ok) {
     *ok = parseVidPid(path, &vid, &pid);
     return CameraSettings::deviceKey(vid, pid);
 }
-
-// Two cameras of one model share their key; only the path tells them apart.
-const int kPathRole = Qt::UserRole + 1;
 
 }  // namespace
 

@@ -216,18 +216,6 @@ private slots:
         r.row.applyProfileValue(-10000);  // clamped by the slider
         QCOMPARE(r.written, (QList<int>{5, -5}));
     }
-
-    void pageFontsFollowScaleAndDpi() {
-        QWidget page;
-        auto *label = new QLabel(&page);
-        auto *edit = new QLineEdit(&page);
-        applyControlPageFonts(&page);
-        const int expected =
-            int(screenScaleFactor() * (96.0 / QApplication::desktop()->logicalDpiX()) * 9);
-        QCOMPARE(label->font().pointSize(), expected);
-        QCOMPARE(edit->font().pointSize(), expected);
-        QCOMPARE(edit->minimumWidth(), scaledPixels(45, screenScaleFactor()));
-    }
 };
 
 QTEST_MAIN(TestSettingControls)
