@@ -150,6 +150,10 @@ CameraSettingWidget::CameraSettingWidget(QWidget *parent)
     activate(ui->btnAdjustment, ui->adjustmentWidget);
 }
 
+void CameraSettingWidget::setArrivalRefreshDelay(int ms) {
+    arrivalRefreshTimer->setInterval(ms);
+}
+
 CameraSettingWidget::~CameraSettingWidget() {
     // Parentless windows of ours: the preview holds the camera open until it is gone.
     delete previewWindow;

@@ -18,8 +18,9 @@
 #include "ModalScript.h"
 #include "VeltCamera.h"
 
-// Two seconds of settling after a plug-in, plus room for a slow machine.
-const int kRefreshWaitMs = 8000;
+// The settling time after a plug-in, shortened, and room for a slow machine.
+const int kArrivalDelayMs = 400;
+const int kRefreshWaitMs = 5000;
 const QString kSaveQuestion = "Do you want to save changes to the profile? [default Yes]";
 const QString kBasicShown = "btnAdjustment* adjustmentWidget userProfileWidget";
 const QString kAboutShown = "btnAbout* aboutWidget";
@@ -58,6 +59,7 @@ class TestCameraSettingWidget : public QObject {
         AppGlobals::instance()->setModified(false, false);
         m_log->clear();
         m_window = std::make_unique<CameraSettingWidget>();
+        m_window->setArrivalRefreshDelay(kArrivalDelayMs);
         m_window->show();
     }
 
