@@ -1,11 +1,15 @@
-// The device list, the selection and the device-change registration.
+// The device list, the selection, the device-change registration and the property operations,
+// which act on the selected camera or on the listed camera of a path.
 
 #include "CameraDeviceManager.h"
 
 #include <QDebug>
 #include <QSet>
 
+#include "CameraPropertyAccess.h"
 #include "CaptureBackendFactory.h"
+#include "DeviceIdentification.h"
+#include "ExternalLogger.h"
 
 CameraDeviceManager *CameraDeviceManager::instance() {
     static CameraDeviceManager *manager = new CameraDeviceManager(createCaptureBackend());
@@ -193,4 +197,123 @@ void CameraDeviceManager::deviceArrived(const std::string &utf8Path) {
 
 void CameraDeviceManager::deviceRemoved(const std::string &utf8Path) {
     emit deviceRemoval(QString::fromStdString(utf8Path));
+}
+
+std::shared_ptr<capture::Device> CameraDeviceManager::currentDevice() const {
+    if (m_currentIndex < 0 || m_currentIndex >= count())
+        return nullptr;
+    return m_devices.at(m_currentIndex).device;
+}
+
+std::shared_ptr<capture::Device> CameraDeviceManager::deviceOf(const QString &path) const {
+    for (const CameraDevice &entry : m_devices)
+        if (entry.path.compare(path, Qt::CaseInsensitive) == 0)
+            return entry.device;
+    return nullptr;
+}
+
+bool CameraDeviceManager::getProperty(PropertyInfo &info) {
+    return readControl(currentDevice(), ControlFamilyKind::VideoProcAmp, info);
+}
+
+bool CameraDeviceManager::getCameraControlInfo(PropertyInfo &info) {
+    return readControl(currentDevice(), ControlFamilyKind::CameraControl, info);
+}
+
+void CameraDeviceManager::setProperty(VideoProcAmpProperty id, long value, bool automatic) {
+    writeControl(currentDevice(), ControlFamilyKind::VideoProcAmp, id, value, automatic);
+}
+
+void CameraDeviceManager::setCameraControl(CameraControlProperty id, long value, bool automatic) {
+    writeControl(currentDevice(), ControlFamilyKind::CameraControl, id, value, automatic);
+}
+
+long CameraDeviceManager::getPowerLineFrequency(bool *ok) {
+    return readPowerLine(currentDevice(), ok);
+}
+
+bool CameraDeviceManager::setPowerLineFrequency(long value) {
+    return writePowerLine(currentDevice(), value);
+}
+
+bool CameraDeviceManager::getProperty(const QString &path, PropertyInfo &info) {
+    return readControl(deviceOf(path), ControlFamilyKind::VideoProcAmp, info);
+}
+
+bool CameraDeviceManager::getCameraControlInfo(const QString &path, PropertyInfo &info) {
+    return readControl(deviceOf(path), ControlFamilyKind::CameraControl, info);
+}
+
+void CameraDeviceManager::setProperty(const QString &path, VideoProcAmpProperty id, long value,
+                                      bool automatic) {
+    writeControl(deviceOf(path), ControlFamilyKind::VideoProcAmp, id, value, automatic);
+}
+
+void CameraDeviceManager::setCameraControl(const QString &path, CameraControlProperty id,
+                                           long value, bool automatic) {
+    writeControl(deviceOf(path), ControlFamilyKind::CameraControl, id, value, automatic);
+}
+
+long CameraDeviceManager::getPowerLineFrequency(const QString &path, bool *ok) {
+    return readPowerLine(deviceOf(path), ok);
+}
+
+bool CameraDeviceManager::setPowerLineFrequency(const QString &path, long value) {
+    return writePowerLine(deviceOf(path), value);
+}
+
+bool CameraDeviceManager::watchControlChanges(const QString &path,
+                                              std::unique_ptr<capture::ControlChangeWatch> &out) {
+    out.reset();
+    const std::shared_ptr<capture::Device> device = deviceOf(path);
+    return device && device->watchControlChanges(out) == capture::kOk && out;
+}
+
+void CameraDeviceManager::setBrightness(long value) {
+    setProperty(VideoProcAmp_Brightness, value, false);
+}
+void CameraDeviceManager::setContrast(long value) {
+    setProperty(VideoProcAmp_Contrast, value, false);
+}
+void CameraDeviceManager::setHue(long value) {
+    setProperty(VideoProcAmp_Hue, value, false);
+}
+void CameraDeviceManager::setSaturation(long value) {
+    setProperty(VideoProcAmp_Saturation, value, false);
+}
+void CameraDeviceManager::setSharpness(long value) {
+    setProperty(VideoProcAmp_Sharpness, value, false);
+}
+void CameraDeviceManager::setGamma(long value) {
+    setProperty(VideoProcAmp_Gamma, value, false);
+}
+void CameraDeviceManager::setWhiteBalance(long value, bool automatic) {
+    setProperty(VideoProcAmp_WhiteBalance, value, automatic);
+}
+void CameraDeviceManager::setBacklightCompensation(long value) {
+    setProperty(VideoProcAmp_BacklightCompensation, value, false);
+}
+void CameraDeviceManager::setGain(long value) {
+    setProperty(VideoProcAmp_Gain, value, false);
+}
+void CameraDeviceManager::setPan(long value) {
+    setCameraControl(CameraControl_Pan, value, false);
+}
+void CameraDeviceManager::setTilt(long value) {
+    setCameraControl(CameraControl_Tilt, value, false);
+}
+void CameraDeviceManager::setRoll(long value) {
+    setCameraControl(CameraControl_Roll, value, false);
+}
+void CameraDeviceManager::setZoom(long value) {
+    setCameraControl(CameraControl_Zoom, value, false);
+}
+void CameraDeviceManager::setExposure(long value, bool automatic) {
+    setCameraControl(CameraControl_Exposure, value, automatic);
+}
+void CameraDeviceManager::setFocus(long value, bool automatic) {
+    setCameraControl(CameraControl_Focus, value, automatic);
+}
+void CameraDeviceManager::setLowLightCompensation(bool on) {
+    setCameraControl(KSPROPERTY_CAMERACONTROL_AUTO_EXPOSURE_PRIORITY, on ? 1 : 0, false);
 }

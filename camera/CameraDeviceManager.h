@@ -11,24 +11,12 @@
 
 #include "CaptureServices.h"
 #include "PropertyIds.h"
+#include "PropertyInfo.h"
 
 struct CameraDevice {
     QString path;
     QString friendlyName;
     std::shared_ptr<capture::Device> device;  // the entry's own counted reference
-};
-
-// Filled by getProperty / getCameraControlInfo. Field order as the camera layer reports it.
-struct PropertyInfo {
-    long id = 0;
-    long max = 0;
-    long min = 0;
-    long step = 0;
-    long defaultValue = 0;
-    long value = 0;
-    bool available = false;
-    long capsFlags = 0;
-    long flags = 0;
 };
 
 class CameraDeviceManager : public QObject, private capture::DeviceChangeSink {
@@ -128,14 +116,3 @@ private:
     QStringList m_inaccessibleCameras;
     capture::NotificationHandle m_notificationHandle = nullptr;
 };
-
-// Identification rules on path strings alone.
-bool parseVidPid(const QString &path, QString *vid, QString *pid);
-bool isSupportedPid(const QString &pid);
-bool isSupportedFriendlyName(const QString &name);
-bool isVeltDevice(const QString &path);
-
-QString videoProcAmpPropertyName(int id);
-QString cameraControlPropertyName(int id);
-void logToExternal(const QString &message);
-extern bool externalLogEnabled;

@@ -1,5 +1,4 @@
-// Reading and writing the controls of the selected camera, with the begin, end and failure lines
-// that record every access.
+#include "CameraPropertyAccess.h"
 
 #include <QDebug>
 #include <QElapsedTimer>
@@ -7,8 +6,9 @@
 #include <limits>
 #include <vector>
 
-#include "CameraDeviceManager.h"
+#include "ExternalLogger.h"
 #include "PowerLineData.h"
+#include "PropertyNames.h"
 
 namespace {
 
@@ -73,8 +73,24 @@ std::unique_ptr<capture::ControlFamily> openFamily(const std::shared_ptr<capture
     return family;
 }
 
-bool readControl(const std::shared_ptr<capture::Device> &device, const ControlFamilyAccess &access,
+const ControlFamilyAccess &accessOf(ControlFamilyKind family) {
+    return family == ControlFamilyKind::VideoProcAmp ? kVideoProcAmp : kCameraControl;
+}
+
+std::unique_ptr<capture::KsPropertySet> openKsPropertySet(
+    const std::shared_ptr<capture::Device> &device, std::unique_ptr<capture::BoundDevice> &bound) {
+    std::unique_ptr<capture::KsPropertySet> properties;
+    if (device && device->bind(bound) == capture::kOk && bound &&
+        bound->queryKsPropertySet(properties) != capture::kOk)
+        properties.reset();
+    return properties;
+}
+
+}  // namespace
+
+bool readControl(const std::shared_ptr<capture::Device> &device, ControlFamilyKind family,
                  PropertyInfo &info) {
+    const ControlFamilyAccess &access = accessOf(family);
     QElapsedTimer timer;
     timer.start();
     logToExternal(QStringLiteral("begin %1:%2").arg(access.getName, access.logName(info.id)));
@@ -106,8 +122,9 @@ bool readControl(const std::shared_ptr<capture::Device> &device, const ControlFa
     return result;
 }
 
-void writeControl(const std::shared_ptr<capture::Device> &device, const ControlFamilyAccess &access,
-                  int id, long value, bool automatic) {
+void writeControl(const std::shared_ptr<capture::Device> &device, ControlFamilyKind family, int id,
+                  long value, bool automatic) {
+    const ControlFamilyAccess &access = accessOf(family);
     QElapsedTimer timer;
     timer.start();
     logToExternal(QStringLiteral("begin %1:%2").arg(access.setName, access.logName(id)));
@@ -124,15 +141,6 @@ void writeControl(const std::shared_ptr<capture::Device> &device, const ControlF
         }
     }
     logToExternal(QStringLiteral("end %1 elapsed:%2").arg(access.setName, elapsedText(timer)));
-}
-
-std::unique_ptr<capture::KsPropertySet> openKsPropertySet(
-    const std::shared_ptr<capture::Device> &device, std::unique_ptr<capture::BoundDevice> &bound) {
-    std::unique_ptr<capture::KsPropertySet> properties;
-    if (device && device->bind(bound) == capture::kOk && bound &&
-        bound->queryKsPropertySet(properties) != capture::kOk)
-        properties.reset();
-    return properties;
 }
 
 long readPowerLine(const std::shared_ptr<capture::Device> &device, bool *ok) {
@@ -174,125 +182,4 @@ bool writePowerLine(const std::shared_ptr<capture::Device> &device, long value) 
     else
         qDebug() << "set powerline freq failure, value:" << value;
     return accepted;
-}
-
-}  // namespace
-
-std::shared_ptr<capture::Device> CameraDeviceManager::currentDevice() const {
-    if (m_currentIndex < 0 || m_currentIndex >= count())
-        return nullptr;
-    return m_devices.at(m_currentIndex).device;
-}
-
-std::shared_ptr<capture::Device> CameraDeviceManager::deviceOf(const QString &path) const {
-    for (const CameraDevice &entry : m_devices)
-        if (entry.path.compare(path, Qt::CaseInsensitive) == 0)
-            return entry.device;
-    return nullptr;
-}
-
-bool CameraDeviceManager::getProperty(PropertyInfo &info) {
-    return readControl(currentDevice(), kVideoProcAmp, info);
-}
-
-bool CameraDeviceManager::getCameraControlInfo(PropertyInfo &info) {
-    return readControl(currentDevice(), kCameraControl, info);
-}
-
-void CameraDeviceManager::setProperty(VideoProcAmpProperty id, long value, bool automatic) {
-    writeControl(currentDevice(), kVideoProcAmp, id, value, automatic);
-}
-
-void CameraDeviceManager::setCameraControl(CameraControlProperty id, long value, bool automatic) {
-    writeControl(currentDevice(), kCameraControl, id, value, automatic);
-}
-
-long CameraDeviceManager::getPowerLineFrequency(bool *ok) {
-    return readPowerLine(currentDevice(), ok);
-}
-
-bool CameraDeviceManager::setPowerLineFrequency(long value) {
-    return writePowerLine(currentDevice(), value);
-}
-
-bool CameraDeviceManager::getProperty(const QString &path, PropertyInfo &info) {
-    return readControl(deviceOf(path), kVideoProcAmp, info);
-}
-
-bool CameraDeviceManager::getCameraControlInfo(const QString &path, PropertyInfo &info) {
-    return readControl(deviceOf(path), kCameraControl, info);
-}
-
-void CameraDeviceManager::setProperty(const QString &path, VideoProcAmpProperty id, long value,
-                                      bool automatic) {
-    writeControl(deviceOf(path), kVideoProcAmp, id, value, automatic);
-}
-
-void CameraDeviceManager::setCameraControl(const QString &path, CameraControlProperty id,
-                                           long value, bool automatic) {
-    writeControl(deviceOf(path), kCameraControl, id, value, automatic);
-}
-
-long CameraDeviceManager::getPowerLineFrequency(const QString &path, bool *ok) {
-    return readPowerLine(deviceOf(path), ok);
-}
-
-bool CameraDeviceManager::setPowerLineFrequency(const QString &path, long value) {
-    return writePowerLine(deviceOf(path), value);
-}
-
-bool CameraDeviceManager::watchControlChanges(const QString &path,
-                                              std::unique_ptr<capture::ControlChangeWatch> &out) {
-    out.reset();
-    const std::shared_ptr<capture::Device> device = deviceOf(path);
-    return device && device->watchControlChanges(out) == capture::kOk && out;
-}
-
-void CameraDeviceManager::setBrightness(long value) {
-    setProperty(VideoProcAmp_Brightness, value, false);
-}
-void CameraDeviceManager::setContrast(long value) {
-    setProperty(VideoProcAmp_Contrast, value, false);
-}
-void CameraDeviceManager::setHue(long value) {
-    setProperty(VideoProcAmp_Hue, value, false);
-}
-void CameraDeviceManager::setSaturation(long value) {
-    setProperty(VideoProcAmp_Saturation, value, false);
-}
-void CameraDeviceManager::setSharpness(long value) {
-    setProperty(VideoProcAmp_Sharpness, value, false);
-}
-void CameraDeviceManager::setGamma(long value) {
-    setProperty(VideoProcAmp_Gamma, value, false);
-}
-void CameraDeviceManager::setWhiteBalance(long value, bool automatic) {
-    setProperty(VideoProcAmp_WhiteBalance, value, automatic);
-}
-void CameraDeviceManager::setBacklightCompensation(long value) {
-    setProperty(VideoProcAmp_BacklightCompensation, value, false);
-}
-void CameraDeviceManager::setGain(long value) {
-    setProperty(VideoProcAmp_Gain, value, false);
-}
-void CameraDeviceManager::setPan(long value) {
-    setCameraControl(CameraControl_Pan, value, false);
-}
-void CameraDeviceManager::setTilt(long value) {
-    setCameraControl(CameraControl_Tilt, value, false);
-}
-void CameraDeviceManager::setRoll(long value) {
-    setCameraControl(CameraControl_Roll, value, false);
-}
-void CameraDeviceManager::setZoom(long value) {
-    setCameraControl(CameraControl_Zoom, value, false);
-}
-void CameraDeviceManager::setExposure(long value, bool automatic) {
-    setCameraControl(CameraControl_Exposure, value, automatic);
-}
-void CameraDeviceManager::setFocus(long value, bool automatic) {
-    setCameraControl(CameraControl_Focus, value, automatic);
-}
-void CameraDeviceManager::setLowLightCompensation(bool on) {
-    setCameraControl(KSPROPERTY_CAMERACONTROL_AUTO_EXPOSURE_PRIORITY, on ? 1 : 0, false);
 }

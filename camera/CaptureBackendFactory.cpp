@@ -5,14 +5,11 @@
 #include <cstdio>
 
 #include "platform/simulated/SimulatedBackend.h"
-// A backend counts as built only once its entry point is there as well as its library.
-#if defined(TINTWELL_HAVE_V4L2) && __has_include("platform/v4l2/V4l2Backend.h")
+#ifdef TINTWELL_HAVE_V4L2
 #include "platform/v4l2/V4l2Backend.h"
-#define TINTWELL_USE_V4L2 1
 #endif
-#if defined(TINTWELL_HAVE_DIRECTSHOW) && __has_include("platform/directshow/DirectShowBackend.h")
+#ifdef TINTWELL_HAVE_DIRECTSHOW
 #include "platform/directshow/DirectShowBackend.h"
-#define TINTWELL_USE_DIRECTSHOW 1
 #endif
 
 namespace {
@@ -22,9 +19,9 @@ std::unique_ptr<capture::Backend> createSimulated() {
 }
 
 std::unique_ptr<capture::Backend> createPlatformDefault() {
-#if defined(TINTWELL_USE_DIRECTSHOW)
+#if defined(TINTWELL_HAVE_DIRECTSHOW)
     return createDirectShowBackend();
-#elif defined(TINTWELL_USE_V4L2)
+#elif defined(TINTWELL_HAVE_V4L2)
     return createV4l2Backend();
 #else
     return createSimulated();
@@ -35,11 +32,11 @@ std::unique_ptr<capture::Backend> createNamed(const QByteArray &name, bool *know
     *known = true;
     if (name == "simulated")
         return createSimulated();
-#ifdef TINTWELL_USE_V4L2
+#ifdef TINTWELL_HAVE_V4L2
     if (name == "v4l2")
         return createV4l2Backend();
 #endif
-#ifdef TINTWELL_USE_DIRECTSHOW
+#ifdef TINTWELL_HAVE_DIRECTSHOW
     if (name == "directshow")
         return createDirectShowBackend();
 #endif

@@ -1,9 +1,8 @@
-// The identification rules that work on device paths and names alone.
+#include "DeviceIdentification.h"
 
 #include <QDebug>
 #include <QRegExp>
 
-#include "CameraDeviceManager.h"
 #include "SupportedDevices.h"
 
 bool parseVidPid(const QString &path, QString *vid, QString *pid) {

@@ -39,11 +39,8 @@ QByteArray timeStamp() {
 
 }  // namespace
 
-bool externalLogEnabled = true;
-
 void logToExternal(const QString &message) {
-    if (externalLogEnabled)
-        ExternalLogger::instance()->write(message);
+    ExternalLogger::instance()->write(message);
 }
 
 ExternalLogger *ExternalLogger::instance() {
@@ -65,7 +62,7 @@ QString ExternalLogger::filePath() {
         QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
             .relativeFilePath(data);
     QString state = QFile::decodeName(qgetenv("XDG_STATE_HOME"));
-    // The base directory specification ignores a relative path.
+    // XDG state folders are absolute; a relative one counts as unset.
     if (!QDir::isAbsolutePath(state))
         state = QDir::homePath() + QStringLiteral("/.local/state");
     return state + QLatin1Char('/') + ownPart + QStringLiteral("/tintwell.log");

@@ -26,3 +26,6 @@ private:
     QFile m_file;
     qint64 m_lastFailedOpenMs = -1;
 };
+
+// Writes one message to the camera access log.
+void logToExternal(const QString &message);

@@ -1,6 +1,6 @@
-// The names under which properties appear in log lines.
+#include "PropertyNames.h"
 
-#include "CameraDeviceManager.h"
+#include "PropertyIds.h"
 
 QString videoProcAmpPropertyName(int id) {
     switch (id) {

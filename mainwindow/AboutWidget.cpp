@@ -4,7 +4,7 @@
 #include <QLabel>
 
 #include "ExternalLogger.h"
-#include "OwnFontScaling.h"
+#include "FontScale.h"
 #include "ScreenScale.h"
 #include "ui_AboutWidget.h"
 

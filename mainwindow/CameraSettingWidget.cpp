@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
-#include <QDesktopWidget>
 #include <QIcon>
 #include <QMenu>
 #include <QPixmap>
@@ -20,6 +19,8 @@
 #include "ApplicationFont.h"
 #include "CameraDeviceManager.h"
 #include "ControlChangeFollower.h"
+#include "DeviceIdentification.h"
+#include "FontScale.h"
 #include "PreviewPlacement.h"
 #include "PreviewWidget.h"
 #include "ProfileApplier.h"
@@ -147,6 +148,10 @@ CameraSettingWidget::CameraSettingWidget(QWidget *parent)
     // this leaves Basic current with its icon selected and releases the minimum size again.
     activate(ui->btnAdvanced, ui->advancedWidget);
     activate(ui->btnAdjustment, ui->adjustmentWidget);
+}
+
+void CameraSettingWidget::setArrivalRefreshDelay(int ms) {
+    arrivalRefreshTimer->setInterval(ms);
 }
 
 CameraSettingWidget::~CameraSettingWidget() {
@@ -336,12 +341,8 @@ void CameraSettingWidget::createTrayIcon() {
 }
 
 void CameraSettingWidget::applyWindowFonts() {
-    int dpiX = QApplication::desktop()->logicalDpiX();
-    if (dpiX <= 0)
-        dpiX = 96;
-    const float dpiFactor = float(96.0 / dpiX);
     QFont font = applicationFont();
-    font.setPointSize(int(screenScaleFactor() * float(dpiFactor * 9)));
+    font.setPointSize(scaledPointSize(9));
     // The navigation buttons are set a second time, as the last ones.
     const QList<QWidget *> widgets = findChildren<QWidget *>();
     for (QWidget *widget : widgets)

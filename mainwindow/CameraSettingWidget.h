@@ -27,6 +27,9 @@ public:
     explicit CameraSettingWidget(QWidget *parent = nullptr);
     ~CameraSettingWidget() override;
 
+    // How long arrivals must have settled before the list is refreshed (2 s); tests shorten it.
+    void setArrivalRefreshDelay(int ms);
+
 signals:
     // A capture-device interface arrived or was removed; the path has the camera layer's form.
     void deviceArrival(QString devPath);

@@ -11,6 +11,7 @@
 #include "CameraSetting.h"
 #include "CameraSettings.h"
 #include "ControlRowCameraValue.h"
+#include "DeviceIdentification.h"
 #include "ScreenScale.h"
 #include "ui_AdjustmentWidget.h"
 

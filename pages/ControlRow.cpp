@@ -1,7 +1,5 @@
 #include "ControlRow.h"
 
-#include <QApplication>
-#include <QDesktopWidget>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +11,7 @@
 #include "AppGlobals.h"
 #include "ApplicationFont.h"
 #include "CameraDeviceManager.h"
+#include "FontScale.h"
 #include "ScreenScale.h"
 
 namespace {
@@ -105,18 +104,11 @@ void setRowIcon(QLabel *label, const QString &iconPath, double factor) {
 }
 
 void applyControlPageFonts(QWidget *page) {
+    QFont font = applicationFont();
+    font.setPointSize(scaledPointSize(9));
     const QList<QWidget *> widgets = page->findChildren<QWidget *>();
-    for (QWidget *widget : widgets) {
-        const float factor = screenScaleFactor();
-        int dpiX = QApplication::desktop()->logicalDpiX();
-        if (dpiX <= 0)
-            dpiX = 96;
-        // Divided as floating point: in whole numbers 96 / dpiX is 0 above 96 DPI, which is no
-        // valid point size at all.
-        QFont font = applicationFont();
-        font.setPointSize(int(float(factor * float(float(96.0 / dpiX) * 9))));
+    for (QWidget *widget : widgets)
         widget->setFont(font);
-    }
     const QList<QLineEdit *> edits = page->findChildren<QLineEdit *>();
     for (QLineEdit *edit : edits)
         edit->setMinimumWidth(scaledPixels(45, screenScaleFactor()));

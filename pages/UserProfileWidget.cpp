@@ -1,17 +1,15 @@
 #include "UserProfileWidget.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDebug>
-#include <QDesktopWidget>
 #include <QLayout>
 #include <QSignalBlocker>
 
 #include "AppGlobals.h"
-#include "ApplicationFont.h"
 #include "CameraSetting.h"
 #include "CameraSettings.h"
+#include "FontScale.h"
 #include "InputProfileNameDlg.h"
 #include "LoginStart.h"
 #include "ScreenScale.h"
@@ -51,16 +49,7 @@ UserProfileWidget::UserProfileWidget(QWidget *parent)
     ui->btnUpdateProfile->setVisible(false);
     ui->btnAbout->setVisible(false);
 
-    QFont font = applicationFont();
-    const double dpiX = QApplication::desktop()->logicalDpiX();
-    const QList<QWidget *> children = findChildren<QWidget *>();
-    for (QWidget *child : children) {
-        const int pointSize = int(96.0 / dpiX * child->font().pointSize() * screenScaleFactor());
-        if (pointSize <= 0)
-            continue;  // pixel-sized font: nothing to scale
-        font.setPointSize(pointSize);
-        child->setFont(font);
-    }
+    scaleOwnFonts(this);
 }
 
 UserProfileWidget::~UserProfileWidget() {

@@ -8,7 +8,7 @@
 #include <QTimer>
 
 #include "CameraDeviceManager.h"
-#include "OwnFontScaling.h"
+#include "FontScale.h"
 #include "ScreenScale.h"
 #include "ViewfinderResolution.h"
 #include "ui_PreviewWidget.h"

@@ -6,6 +6,7 @@
 #include "CameraDeviceManager.h"
 #include "CameraSetting.h"
 #include "CameraSettings.h"
+#include "DeviceIdentification.h"
 
 namespace {
 

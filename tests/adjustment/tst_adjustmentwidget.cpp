@@ -91,11 +91,14 @@ class TestAdjustmentWidget : public QObject {
             described << describe(camera);
         QVERIFY(m_cameras.write(described));
     }
-    // The page starts with these cameras, the first one selected, nothing announced yet.
+    // The page starts with these cameras: the first one selected and announced once (then the
+    // announcements are cleared).
     void startWith(const QList<Camera> &cameras) {
         writeCameras(cameras);
         m_cameras.useInCameraLayer();
         m_page->refreshDeviceList(QString());
+        QCOMPARE(m_announced,
+                 cameras.isEmpty() ? QStringList{QString()} : QStringList{cameras.first().key()});
         m_announced.clear();
     }
 
@@ -137,11 +140,8 @@ private slots:
         QVERIFY(!w<QRadioButton>("rbtnWBAuto")->isChecked());
     }
 
-    void startSelectsTheFirstCamera() {
-        writeCameras({A, B});
-        m_cameras.useInCameraLayer();
-        m_page->refreshDeviceList(QString());
-        QCOMPARE(m_announced, QStringList{A.key()});
+    void startSelectsTheFirstCameraAndRefreshKeepsOrMovesIt() {
+        startWith({A, B});
         QCOMPARE(devices()->itemText(1), B.name);
         QCOMPARE(selection(), A.selected());
         const QStringList logged = m_log->lines();
@@ -149,10 +149,6 @@ private slots:
         QVERIFY(logged.contains(QStringLiteral("camera 1 : \"%1\" \"%2\"")
                                     .arg(A.name, QString(A.path()).replace("\\", "\\\\"))));
         QVERIFY(logged.contains(QStringLiteral("devid: \"%1\"").arg(A.key())));
-    }
-
-    void refreshKeepsOrMovesTheSelection() {
-        startWith({A, B});
         m_page->refreshDeviceList(A.path());
         QCOMPARE(m_announced.size(), 0);
         QVERIFY(m_log->lines().contains("equal camera dev path, selection not changed.."));

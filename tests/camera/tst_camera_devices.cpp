@@ -5,6 +5,7 @@
 #include "CameraTestSupport.h"
 #include "CaptureBackendFactory.h"
 #include "DebugCapture.h"
+#include "DeviceIdentification.h"
 #include "FileBytes.h"
 #include "FreshDataFolder.h"
 #include "SimulatedBackend.h"

@@ -2,6 +2,8 @@
 
 #include "CameraDeviceManager.h"
 #include "DebugCapture.h"
+#include "DeviceIdentification.h"
+#include "PropertyNames.h"
 
 class TestCameraIdentification : public QObject {
     Q_OBJECT

@@ -6,6 +6,7 @@
 #include "DebugCapture.h"
 #include "FileBytes.h"
 #include "FreshDataFolder.h"
+#include "PropertyNames.h"
 #include "SimulatedBackend.h"
 
 namespace {

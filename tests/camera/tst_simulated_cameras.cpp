@@ -22,26 +22,6 @@ class TestSimulatedCameras : public QObject {
     Q_OBJECT
 
 private slots:
-    void documentedFormat() {
-        const QByteArray json = R"({ "cameras": [ {
-    "path": "@device:pnp:\\\\?\\usb#vid_1a2b&pid_3c4d&mi_00#6&2b1c7f0&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global",
-    "friendlyName": "Velt DocCam V4",
-    "bindFails": false,
-    "videoProcAmp":  { "0": { "min": -64, "max": 64, "step": 1, "default": 0, "caps": 2, "value": 0, "flags": 2 } },
-    "cameraControl": { "6": { "min": 0, "max": 1023, "step": 1, "default": 300, "caps": 3, "value": 300, "flags": 1 } },
-    "powerLine": { "value": 2, "flags": 0 }
-} ] })";
-        const SimulatedCameraLoad load = parseSimulatedCameras(json, "doc");
-        QVERIFY2(load.ok, qPrintable(load.error));
-        const SimulatedCamera &camera = load.cameras.at(0);
-        QCOMPARE(QString::fromStdString(camera.path), usbCameraPath("1a2b", "3c4d", "2b1c7f0"));
-        const SimulatedControl &focus = camera.cameraControl->at(6);
-        QCOMPARE(QList<int>({focus.min, focus.max, focus.step, focus.defaultValue, focus.caps,
-                             focus.value, focus.flags, camera.videoProcAmp->at(0).min,
-                             camera.powerLine->value}),
-                 QList<int>({0, 1023, 1, 300, 3, 300, 1, -64, 2}));
-    }
-
     void faultsNameTheirPlace_data() {
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<QString>("error");

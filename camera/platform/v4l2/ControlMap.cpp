@@ -2,6 +2,8 @@
 
 #include <linux/videodev2.h>
 
+#include "PropertyIds.h"
+
 namespace v4l2backend {
 
 namespace {
@@ -12,28 +14,30 @@ struct Entry {
 };
 
 constexpr Entry kVideoProcAmp[] = {
-    {0, {V4L2_CID_BRIGHTNESS, 0, Companion::None}},
-    {1, {V4L2_CID_CONTRAST, 0, Companion::None}},
-    {2, {V4L2_CID_HUE, V4L2_CID_HUE_AUTO, Companion::Boolean}},
-    {3, {V4L2_CID_SATURATION, 0, Companion::None}},
-    {4, {V4L2_CID_SHARPNESS, 0, Companion::None}},
-    {5, {V4L2_CID_GAMMA, 0, Companion::None}},
-    {7, {V4L2_CID_WHITE_BALANCE_TEMPERATURE, V4L2_CID_AUTO_WHITE_BALANCE, Companion::Boolean}},
-    {8, {V4L2_CID_BACKLIGHT_COMPENSATION, 0, Companion::None}},
-    {9, {V4L2_CID_GAIN, 0, Companion::None}},
+    {VideoProcAmp_Brightness, {V4L2_CID_BRIGHTNESS, 0, Companion::None}},
+    {VideoProcAmp_Contrast, {V4L2_CID_CONTRAST, 0, Companion::None}},
+    {VideoProcAmp_Hue, {V4L2_CID_HUE, V4L2_CID_HUE_AUTO, Companion::Boolean}},
+    {VideoProcAmp_Saturation, {V4L2_CID_SATURATION, 0, Companion::None}},
+    {VideoProcAmp_Sharpness, {V4L2_CID_SHARPNESS, 0, Companion::None}},
+    {VideoProcAmp_Gamma, {V4L2_CID_GAMMA, 0, Companion::None}},
+    {VideoProcAmp_WhiteBalance,
+     {V4L2_CID_WHITE_BALANCE_TEMPERATURE, V4L2_CID_AUTO_WHITE_BALANCE, Companion::Boolean}},
+    {VideoProcAmp_BacklightCompensation, {V4L2_CID_BACKLIGHT_COMPENSATION, 0, Companion::None}},
+    {VideoProcAmp_Gain, {V4L2_CID_GAIN, 0, Companion::None}},
 };
 
 constexpr Entry kCameraControl[] = {
-    {0, {V4L2_CID_PAN_ABSOLUTE, 0, Companion::None, Unit::ArcSecondsAsDegrees}},
-    {1, {V4L2_CID_TILT_ABSOLUTE, 0, Companion::None, Unit::ArcSecondsAsDegrees}},
-    {3, {V4L2_CID_ZOOM_ABSOLUTE, 0, Companion::None}},
-    {4,
+    {CameraControl_Pan, {V4L2_CID_PAN_ABSOLUTE, 0, Companion::None, Unit::ArcSecondsAsDegrees}},
+    {CameraControl_Tilt, {V4L2_CID_TILT_ABSOLUTE, 0, Companion::None, Unit::ArcSecondsAsDegrees}},
+    {CameraControl_Zoom, {V4L2_CID_ZOOM_ABSOLUTE, 0, Companion::None}},
+    {CameraControl_Exposure,
      {V4L2_CID_EXPOSURE_ABSOLUTE, V4L2_CID_EXPOSURE_AUTO, Companion::ExposureMenu,
       Unit::ExposureLog2Seconds}},
-    {5, {V4L2_CID_IRIS_ABSOLUTE, 0, Companion::None}},
-    {6, {V4L2_CID_FOCUS_ABSOLUTE, V4L2_CID_FOCUS_AUTO, Companion::Boolean}},
+    {CameraControl_Iris, {V4L2_CID_IRIS_ABSOLUTE, 0, Companion::None}},
+    {CameraControl_Focus, {V4L2_CID_FOCUS_ABSOLUTE, V4L2_CID_FOCUS_AUTO, Companion::Boolean}},
     // Low-light compensation: the camera may lower the frame rate to lengthen the exposure.
-    {19, {V4L2_CID_EXPOSURE_AUTO_PRIORITY, 0, Companion::None}},
+    {KSPROPERTY_CAMERACONTROL_AUTO_EXPOSURE_PRIORITY,
+     {V4L2_CID_EXPOSURE_AUTO_PRIORITY, 0, Companion::None}},
 };
 
 template <std::size_t N>
