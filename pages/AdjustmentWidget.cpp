@@ -111,15 +111,14 @@ void AdjustmentWidget::addNoCameraNote() {
         tr("on Linux the account must be in the \"video\" group (log out and in again after "
            "adding it)");
 #endif
-    m_noCameraNote = new QLabel(
-        tr("<p><b>No supported camera is connected.</b></p>"
-           "<p>Tintwell works with Velt USB document cameras and web cameras.</p>"
+    m_noCameraHelp =
+        tr("<p>Tintwell works with Velt USB document cameras and web cameras.</p>"
            "<p>A camera that is plugged in but not listed here cannot be opened: the program "
            "needs access to the video devices; %1.</p>"
            "<p>To try the program without a camera, start it with "
            "TINTWELL_CAMERA_BACKEND=simulated in the environment.</p>")
-            .arg(access),
-        this);
+            .arg(access);
+    m_noCameraNote = new QLabel(this);
     m_noCameraNote->setObjectName(QStringLiteral("lblNoCamera"));
     m_noCameraNote->setWordWrap(true);
     // The page is disabled while no camera is listed; the explanation stays in normal colours.
@@ -267,6 +266,13 @@ void AdjustmentWidget::removeDeviceFromList(const QString &devPath) {
 void AdjustmentWidget::onDeviceSelChanged(QString strDevKey) {
     m_noCameraNote->setVisible(strDevKey.isEmpty());
     if (strDevKey.isEmpty()) {
+        // A camera that is there but cannot be opened is named: "none connected" would mislead.
+        const QStringList unopened = CameraDeviceManager::instance()->inaccessibleCameras();
+        const QString headline = unopened.isEmpty() ? tr("No supported camera is connected.")
+                                                    : tr("Plugged in but cannot be opened: %1.")
+                                                          .arg(unopened.join(QStringLiteral(", ")));
+        m_noCameraNote->setText(QStringLiteral("<p><b>%1</b></p>").arg(headline.toHtmlEscaped()) +
+                                m_noCameraHelp);
         setEnabled(false);
         return;
     }

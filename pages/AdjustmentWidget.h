@@ -53,4 +53,5 @@ private:
     double m_scaleFactor = 1.0;
     QVector<ControlRow> m_rows;
     QLabel *m_noCameraNote = nullptr;
+    QString m_noCameraHelp;
 };

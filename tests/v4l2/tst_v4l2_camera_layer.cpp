@@ -6,6 +6,7 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include "AdjustmentWidget.h"
 #include "AppGlobals.h"
 #include "CameraDeviceManager.h"
 #include "CameraSettingWidget.h"
@@ -114,6 +115,10 @@ private slots:
             externalLogLines(logged),
             QStringList("cannot open camera device /dev/video2: Permission denied (errno 13)"));
         QCOMPARE(manager->inaccessibleCameras(), QStringList("Velt DocCam V4"));
+        // The empty Basic page names the camera it could not open.
+        AdjustmentWidget page;
+        page.onDeviceSelChanged(QString());
+        QVERIFY(formChild<QLabel>(&page, "lblNoCamera")->text().contains("Velt DocCam V4"));
         QVERIFY(manager->unregisterDeviceNotification());
         manager->setBackend(nullptr);
         QVERIFY(manager->inaccessibleCameras().isEmpty());
