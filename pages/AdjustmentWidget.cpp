@@ -26,9 +26,6 @@ QString deviceKeyOfPath(const QString &path, bool *ok) {
     return CameraSettings::deviceKey(vid, pid);
 }
 
-// Two cameras of one model share their key; only the path tells them apart.
-const int kPathRole = Qt::UserRole + 1;
-
 }  // namespace
 
 AdjustmentWidget::AdjustmentWidget(QWidget *parent)
