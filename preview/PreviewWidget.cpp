@@ -1,5 +1,7 @@
 #include "PreviewWidget.h"
 
+#include <algorithm>
+
 #include <QCameraInfo>
 #include <QCameraViewfinderSettings>
 #include <QCloseEvent>
@@ -30,6 +32,13 @@ QCameraInfo findCamera(const QString &devicePath) {
             return info;
     }
     return QCameraInfo();
+}
+
+bool isListed(const QCamera &camera) {
+    const QString deviceName = QCameraInfo(camera).deviceName();
+    const QList<QCameraInfo> cameras = QCameraInfo::availableCameras();
+    return std::any_of(cameras.begin(), cameras.end(),
+                       [&](const QCameraInfo &info) { return info.deviceName() == deviceName; });
 }
 
 }  // namespace
@@ -84,11 +93,12 @@ void PreviewWidget::checkStreaming() {
     const bool streaming = camera->status() == QCamera::ActiveStatus;
     ui->widget->setVisible(streaming);
     ui->lblErrorString->setVisible(!streaming);
-    // A camera held by another program is there but does not stream; one the multimedia layer
-    // cannot reach at all is not busy.
+    // A camera held by another program is still listed but does not stream. The multimedia
+    // layer reports every camera error, a busy camera's too, as a resource error, so only a
+    // camera that is no longer listed, or no camera service at all, is not busy.
     const QMultimedia::AvailabilityStatus availability = camera->availability();
-    if (!streaming &&
-        (availability == QMultimedia::ServiceMissing || availability == QMultimedia::ResourceError))
+    if (!streaming && (availability == QMultimedia::ServiceMissing ||
+                       (availability == QMultimedia::ResourceError && !isListed(*camera))))
         showCannotOpen();
 }
 
