@@ -62,7 +62,13 @@ PreviewWidget::PreviewWidget(const QString &devicePath, QWidget *parent)
         ui->lblErrorString->hide();
         QTimer::singleShot(kStreamingCheckMs, this, &PreviewWidget::checkStreaming);
         camera->start();
-        applyViewfinderResolution();
+        // Some multimedia backends load the camera after start() returns and list no settings
+        // until then; choosing from an empty list would set a zero resolution.
+        if (camera->supportedViewfinderSettings(QCameraViewfinderSettings()).isEmpty() &&
+            camera->status() != QCamera::LoadedStatus && camera->status() != QCamera::ActiveStatus)
+            connect(camera, &QCamera::statusChanged, this, &PreviewWidget::onCameraLoaded);
+        else
+            applyViewfinderResolution();
     } else {
         qDebug() << "camera init failed";
         showCannotOpen();
@@ -85,6 +91,13 @@ void PreviewWidget::applyViewfinderResolution() {
         qDebug() << "max resolution:" << choice.settings.resolution();
     camera->setViewfinderSettings(choice.settings);
     qDebug() << "currently resolution:" << camera->viewfinderSettings().resolution();
+}
+
+void PreviewWidget::onCameraLoaded(QCamera::Status status) {
+    if (status != QCamera::LoadedStatus && status != QCamera::ActiveStatus)
+        return;
+    disconnect(camera, &QCamera::statusChanged, this, &PreviewWidget::onCameraLoaded);
+    applyViewfinderResolution();
 }
 
 void PreviewWidget::checkStreaming() {

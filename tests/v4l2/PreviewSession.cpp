@@ -18,7 +18,7 @@ bool PreviewSession::launch(const QString &home, int timeoutMs) {
     // umockdev's own library stays first: the program's device accesses go through it.
     env.insert("LD_PRELOAD", env.value("LD_PRELOAD") + ' ' + m_probe);
     m_program = std::make_unique<TintwellProcess>(m_binary);
-    if (qEnvironmentVariableIsSet("PV_GDB")) m_program->launchThrough({"gdb", "-batch", "-ex", "run", "-ex", "bt 30", "--args"}, env); else m_program->launch(env);
+    m_program->launch(env);
     if (!m_program->waitForLine("probe btnPreview ", timeoutMs)) {
         m_failure = "the Preview button was not painted";
         return false;

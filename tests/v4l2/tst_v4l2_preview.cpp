@@ -50,8 +50,7 @@ private slots:
     void cleanup() {
         if (QTest::currentTestFailed() && m_session)
             qWarning().noquote() << "the program's last lines:\n"
-                                 << program().debugLines().join('\n').right(4000)
-                                 << "\nstate" << program().state() << program().exitStatus() << program().exitCode() << program().readAllStandardOutput() << program().readAllStandardError();
+                                 << program().debugLines().join('\n').right(4000);
         m_session.reset();
         m_camera.reset();
         m_bed.reset();
@@ -80,9 +79,9 @@ private slots:
         m_bed->unplug("1-3");
         QVERIFY(program().waitForLine("PreviewWidget close event...", kWaitMs));
         QTRY_VERIFY_WITH_TIMEOUT(!m_session->previewWindowVisible(), kWaitMs);
-        // Still answering: a preview opened now finds no camera.
-        QVERIFY(m_session->clickPreview());
-        QTRY_COMPARE_WITH_TIMEOUT(program().count("camera init failed"), 1, kWaitMs);
+        // Still answering: the camera plugged in again is heard of.
+        m_bed->plug(docCam());
+        QVERIFY(program().waitForLine("device arrival:", kWaitMs));
         QCOMPARE(program().state(), QProcess::Running);
     }
 
