@@ -33,8 +33,8 @@ double floorMs() {
     QProcess pipeline;
     QElapsedTimer clock;
     clock.start();
-    pipeline.start("gst-launch-1.0", {"-q", "v4l2src", "device=/dev/video0", "num-buffers=1", "!",
-                                      "fakesink"});
+    pipeline.start("gst-launch-1.0",
+                   {"-q", "v4l2src", "device=/dev/video0", "num-buffers=1", "!", "fakesink"});
     if (!pipeline.waitForFinished(kWaitMs) || pipeline.exitCode() != 0)
         benchFailure("gst-launch-1.0 read no frame: " + pipeline.readAllStandardError());
     return clock.nsecsElapsed() / 1e6;

@@ -16,9 +16,8 @@ const std::uint16_t kDigits[10][5] = {
 };
 
 // Colour bars as Y, U, V.
-const std::uint8_t kBars[][3] = {{180, 128, 128}, {168, 44, 136}, {145, 147, 44},
-                                 {133, 63, 52},   {63, 193, 204}, {51, 109, 212},
-                                 {28, 212, 120},  {16, 128, 128}};
+const std::uint8_t kBars[][3] = {{180, 128, 128}, {168, 44, 136}, {145, 147, 44}, {133, 63, 52},
+                                 {63, 193, 204},  {51, 109, 212}, {28, 212, 120}, {16, 128, 128}};
 
 void putPixel(std::uint8_t *frame, const v4l2_pix_format &f, std::uint32_t x, std::uint32_t y,
               const std::uint8_t *yuv) {
@@ -53,81 +52,81 @@ const EmulatedFrameSize &EmulatedStream::nearest(std::uint32_t width, std::uint3
 
 int EmulatedStream::ioctl(unsigned long request, void *arg, bool busy) {
     switch (request) {
-    case VIDIOC_ENUM_FMT: {
-        auto &desc = *static_cast<v4l2_fmtdesc *>(arg);
-        if (desc.type != V4L2_BUF_TYPE_VIDEO_CAPTURE || desc.index != 0)
-            return EINVAL;
-        desc.flags = 0;
-        desc.pixelformat = V4L2_PIX_FMT_YUYV;
-        std::snprintf(reinterpret_cast<char *>(desc.description), sizeof desc.description,
-                      "YUYV 4:2:2");
-        return 0;
-    }
-    case VIDIOC_G_FMT:
-    case VIDIOC_S_FMT:
-    case VIDIOC_TRY_FMT:
-        return format(request, *static_cast<v4l2_format *>(arg), busy);
-    case VIDIOC_ENUM_FRAMESIZES: {
-        auto &size = *static_cast<v4l2_frmsizeenum *>(arg);
-        if (size.pixel_format != V4L2_PIX_FMT_YUYV || size.index >= m_sizes.size())
-            return EINVAL;
-        size.type = V4L2_FRMSIZE_TYPE_DISCRETE;
-        size.discrete = {m_sizes[size.index].width, m_sizes[size.index].height};
-        return 0;
-    }
-    case VIDIOC_ENUM_FRAMEINTERVALS: {
-        auto &interval = *static_cast<v4l2_frmivalenum *>(arg);
-        const auto size = std::find_if(m_sizes.begin(), m_sizes.end(), [&](const auto &s) {
-            return s.width == interval.width && s.height == interval.height;
-        });
-        if (interval.pixel_format != V4L2_PIX_FMT_YUYV || size == m_sizes.end() ||
-            interval.index >= size->framesPerSecond.size())
-            return EINVAL;
-        interval.type = V4L2_FRMIVAL_TYPE_DISCRETE;
-        interval.discrete = {1, size->framesPerSecond[interval.index]};
-        return 0;
-    }
-    case VIDIOC_G_PARM:
-    case VIDIOC_S_PARM:
-        return parameters(request, *static_cast<v4l2_streamparm *>(arg));
-    case VIDIOC_ENUMINPUT: {
-        auto &input = *static_cast<v4l2_input *>(arg);
-        if (input.index != 0)
-            return EINVAL;
-        std::memset(&input, 0, sizeof input);
-        std::snprintf(reinterpret_cast<char *>(input.name), sizeof input.name, "Camera 1");
-        input.type = V4L2_INPUT_TYPE_CAMERA;
-        return 0;
-    }
-    case VIDIOC_G_INPUT:
-        *static_cast<int *>(arg) = 0;
-        return 0;
-    case VIDIOC_S_INPUT:
-        return *static_cast<int *>(arg) == 0 ? 0 : EINVAL;
-    case VIDIOC_CROPCAP: {
-        auto &crop = *static_cast<v4l2_cropcap *>(arg);
-        if (crop.type != V4L2_BUF_TYPE_VIDEO_CAPTURE)
-            return EINVAL;
-        crop.bounds = crop.defrect = {0, 0, m_format.width, m_format.height};
-        crop.pixelaspect = {1, 1};
-        return 0;
-    }
-    case VIDIOC_G_SELECTION: {
-        auto &selection = *static_cast<v4l2_selection *>(arg);
-        if (selection.type != V4L2_BUF_TYPE_VIDEO_CAPTURE ||
-            (selection.target != V4L2_SEL_TGT_CROP_DEFAULT &&
-             selection.target != V4L2_SEL_TGT_CROP_BOUNDS))
-            return EINVAL;
-        selection.r = {0, 0, m_format.width, m_format.height};
-        return 0;
-    }
-    case VIDIOC_G_PRIORITY:
-        *static_cast<std::uint32_t *>(arg) = V4L2_PRIORITY_DEFAULT;
-        return 0;
-    case VIDIOC_S_PRIORITY:
-        return 0;
-    default:
-        return ENOTTY;
+        case VIDIOC_ENUM_FMT: {
+            auto &desc = *static_cast<v4l2_fmtdesc *>(arg);
+            if (desc.type != V4L2_BUF_TYPE_VIDEO_CAPTURE || desc.index != 0)
+                return EINVAL;
+            desc.flags = 0;
+            desc.pixelformat = V4L2_PIX_FMT_YUYV;
+            std::snprintf(reinterpret_cast<char *>(desc.description), sizeof desc.description,
+                          "YUYV 4:2:2");
+            return 0;
+        }
+        case VIDIOC_G_FMT:
+        case VIDIOC_S_FMT:
+        case VIDIOC_TRY_FMT:
+            return format(request, *static_cast<v4l2_format *>(arg), busy);
+        case VIDIOC_ENUM_FRAMESIZES: {
+            auto &size = *static_cast<v4l2_frmsizeenum *>(arg);
+            if (size.pixel_format != V4L2_PIX_FMT_YUYV || size.index >= m_sizes.size())
+                return EINVAL;
+            size.type = V4L2_FRMSIZE_TYPE_DISCRETE;
+            size.discrete = {m_sizes[size.index].width, m_sizes[size.index].height};
+            return 0;
+        }
+        case VIDIOC_ENUM_FRAMEINTERVALS: {
+            auto &interval = *static_cast<v4l2_frmivalenum *>(arg);
+            const auto size = std::find_if(m_sizes.begin(), m_sizes.end(), [&](const auto &s) {
+                return s.width == interval.width && s.height == interval.height;
+            });
+            if (interval.pixel_format != V4L2_PIX_FMT_YUYV || size == m_sizes.end() ||
+                interval.index >= size->framesPerSecond.size())
+                return EINVAL;
+            interval.type = V4L2_FRMIVAL_TYPE_DISCRETE;
+            interval.discrete = {1, size->framesPerSecond[interval.index]};
+            return 0;
+        }
+        case VIDIOC_G_PARM:
+        case VIDIOC_S_PARM:
+            return parameters(request, *static_cast<v4l2_streamparm *>(arg));
+        case VIDIOC_ENUMINPUT: {
+            auto &input = *static_cast<v4l2_input *>(arg);
+            if (input.index != 0)
+                return EINVAL;
+            std::memset(&input, 0, sizeof input);
+            std::snprintf(reinterpret_cast<char *>(input.name), sizeof input.name, "Camera 1");
+            input.type = V4L2_INPUT_TYPE_CAMERA;
+            return 0;
+        }
+        case VIDIOC_G_INPUT:
+            *static_cast<int *>(arg) = 0;
+            return 0;
+        case VIDIOC_S_INPUT:
+            return *static_cast<int *>(arg) == 0 ? 0 : EINVAL;
+        case VIDIOC_CROPCAP: {
+            auto &crop = *static_cast<v4l2_cropcap *>(arg);
+            if (crop.type != V4L2_BUF_TYPE_VIDEO_CAPTURE)
+                return EINVAL;
+            crop.bounds = crop.defrect = {0, 0, m_format.width, m_format.height};
+            crop.pixelaspect = {1, 1};
+            return 0;
+        }
+        case VIDIOC_G_SELECTION: {
+            auto &selection = *static_cast<v4l2_selection *>(arg);
+            if (selection.type != V4L2_BUF_TYPE_VIDEO_CAPTURE ||
+                (selection.target != V4L2_SEL_TGT_CROP_DEFAULT &&
+                 selection.target != V4L2_SEL_TGT_CROP_BOUNDS))
+                return EINVAL;
+            selection.r = {0, 0, m_format.width, m_format.height};
+            return 0;
+        }
+        case VIDIOC_G_PRIORITY:
+            *static_cast<std::uint32_t *>(arg) = V4L2_PRIORITY_DEFAULT;
+            return 0;
+        case VIDIOC_S_PRIORITY:
+            return 0;
+        default:
+            return ENOTTY;
     }
 }
 

@@ -146,10 +146,9 @@ int EmulatedUvcDriver::queryCap(void *arg, NodeKind node) {
     // Frames come by read() only: a capture program that sees no STREAMING does not try mmap.
     caps.capabilities = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_META_CAPTURE | V4L2_CAP_READWRITE |
                         V4L2_CAP_EXT_PIX_FORMAT | V4L2_CAP_DEVICE_CAPS;
-    caps.device_caps =
-        (node == NodeKind::Capture ? V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_READWRITE
-                                   : V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING) |
-        V4L2_CAP_EXT_PIX_FORMAT;
+    caps.device_caps = (node == NodeKind::Capture ? V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_READWRITE
+                                                  : V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING) |
+                       V4L2_CAP_EXT_PIX_FORMAT;
     return 0;
 }
 

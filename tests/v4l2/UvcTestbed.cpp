@@ -2,8 +2,8 @@
 
 #include <umockdev.h>
 
-#include <linux/capability.h>
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
