@@ -234,6 +234,7 @@ struct Settings {
     int discoverySamples = 20;
     int storeSamples = 6;
     int switchSamples = 20;
+    int previewRounds = 3;
 };
 
 // Start-up and peak memory: the program and the floor, started in turns.
@@ -399,6 +400,38 @@ void benchLinuxControlPath(const Driver &driver, Table &table, QVector<QStringLi
                r.metrics.value(QStringLiteral("v4l2_switch_opens")), QString()});
 }
 
+// The preview's first frame and frame rate against the floor, a bare pipeline's first frame.
+void benchPreview(const Driver &driver, const Settings &settings, Table &table) {
+    const QString program = QStringLiteral(TW_BENCH_PREVIEW);
+    const QString wrapper = QStringLiteral(TW_BENCH_UMOCKDEV_WRAPPER);
+    if (program.isEmpty() || wrapper.isEmpty()) {
+        table.note(QStringLiteral("Preview not built (needs umockdev and the tests)."));
+        return;
+    }
+    progress(QStringLiteral("preview"));
+    const Run r = driver.run(
+        wrapper, {program, QStringLiteral("--samples"), QString::number(settings.previewRounds)},
+        driver.baseEnvironment());
+    if (!r.ok) {
+        table.failure(QStringLiteral("Preview not run: %1").arg(r.error));
+        return;
+    }
+    const QVector<double> first = r.metrics.value(QStringLiteral("preview_first_frame_ms"));
+    const QVector<double> floor = r.metrics.value(QStringLiteral("preview_floor_ms"));
+    QVector<double> ratios;
+    for (int i = 0; i < std::min(first.size(), floor.size()); ++i)
+        ratios.append(first.at(i) / floor.at(i));
+    table.add({QStringLiteral("Preview, click to first frame painted (ms)"), first, QString()});
+    table.add({QStringLiteral("Preview floor, gst-launch to first frame (ms)"), floor, QString()});
+    Row ratio{QStringLiteral("Preview first frame / floor"), ratios, QStringLiteral("<= 2.0"), 2.0};
+    ratio.medianOverride = median(first) / median(floor);
+    table.add(ratio);
+    table.add({QStringLiteral("Preview, frames read per second (10 s)"),
+               r.metrics.value(QStringLiteral("preview_read_fps")), QString()});
+    table.add({QStringLiteral("Preview, picture changes on screen per second (10 s)"),
+               r.metrics.value(QStringLiteral("preview_painted_fps")), QString()});
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -406,7 +439,7 @@ int main(int argc, char **argv) {
     Settings settings;
     const QStringList args = app.arguments();
     if (args.contains(QStringLiteral("--quick")))
-        settings = Settings{3, 1, 10, 3, 10};
+        settings = Settings{3, 1, 10, 3, 10, 1};
     const int roundsAt = args.indexOf(QStringLiteral("--rounds"));
     if (roundsAt > 0 && roundsAt + 1 < args.size())
         settings.startupRounds = std::max(1, args.at(roundsAt + 1).toInt());
@@ -423,6 +456,7 @@ int main(int argc, char **argv) {
     benchStartup(driver, settings, table);
     benchInProcess(driver, settings, table);
     benchLinuxControlPath(driver, table, breakdown);
+    benchPreview(driver, settings, table);
 
     std::printf("\nTintwell benchmarks, %s\n",
                 qPrintable(QDateTime::currentDateTime().toString(Qt::ISODate)));

@@ -1,5 +1,7 @@
 #include "PreviewWidget.h"
 
+#include <algorithm>
+
 #include <QCameraInfo>
 #include <QCameraViewfinderSettings>
 #include <QCloseEvent>
@@ -32,6 +34,13 @@ QCameraInfo findCamera(const QString &devicePath) {
     return QCameraInfo();
 }
 
+bool isListed(const QCamera &camera) {
+    const QString deviceName = QCameraInfo(camera).deviceName();
+    const QList<QCameraInfo> cameras = QCameraInfo::availableCameras();
+    return std::any_of(cameras.begin(), cameras.end(),
+                       [&](const QCameraInfo &info) { return info.deviceName() == deviceName; });
+}
+
 }  // namespace
 
 PreviewWidget::PreviewWidget(const QString &devicePath, QWidget *parent)
@@ -53,7 +62,13 @@ PreviewWidget::PreviewWidget(const QString &devicePath, QWidget *parent)
         ui->lblErrorString->hide();
         QTimer::singleShot(kStreamingCheckMs, this, &PreviewWidget::checkStreaming);
         camera->start();
-        applyViewfinderResolution();
+        // Some multimedia backends load the camera after start() returns and list no settings
+        // until then; choosing from an empty list would set a zero resolution.
+        if (camera->supportedViewfinderSettings(QCameraViewfinderSettings()).isEmpty() &&
+            camera->status() != QCamera::LoadedStatus && camera->status() != QCamera::ActiveStatus)
+            connect(camera, &QCamera::statusChanged, this, &PreviewWidget::onCameraLoaded);
+        else
+            applyViewfinderResolution();
     } else {
         qDebug() << "camera init failed";
         showCannotOpen();
@@ -78,17 +93,25 @@ void PreviewWidget::applyViewfinderResolution() {
     qDebug() << "currently resolution:" << camera->viewfinderSettings().resolution();
 }
 
+void PreviewWidget::onCameraLoaded(QCamera::Status status) {
+    if (status != QCamera::LoadedStatus && status != QCamera::ActiveStatus)
+        return;
+    disconnect(camera, &QCamera::statusChanged, this, &PreviewWidget::onCameraLoaded);
+    applyViewfinderResolution();
+}
+
 void PreviewWidget::checkStreaming() {
     qDebug() << "err:" << camera->error() << ", err str:" << camera->errorString();
     qDebug() << "status" << camera->status();
     const bool streaming = camera->status() == QCamera::ActiveStatus;
     ui->widget->setVisible(streaming);
     ui->lblErrorString->setVisible(!streaming);
-    // A camera held by another program is there but does not stream; one the multimedia layer
-    // cannot reach at all is not busy.
+    // A camera held by another program is still listed but does not stream. The multimedia
+    // layer reports every camera error, a busy camera's too, as a resource error, so only a
+    // camera that is no longer listed, or no camera service at all, is not busy.
     const QMultimedia::AvailabilityStatus availability = camera->availability();
-    if (!streaming &&
-        (availability == QMultimedia::ServiceMissing || availability == QMultimedia::ResourceError))
+    if (!streaming && (availability == QMultimedia::ServiceMissing ||
+                       (availability == QMultimedia::ResourceError && !isListed(*camera))))
         showCannotOpen();
 }
 

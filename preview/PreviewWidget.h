@@ -31,6 +31,7 @@ protected:
 
 private:
     void applyViewfinderResolution();
+    void onCameraLoaded(QCamera::Status status);
     void checkStreaming();
     void showCannotOpen();
 

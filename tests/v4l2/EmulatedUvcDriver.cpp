@@ -79,8 +79,9 @@ std::vector<EmulatedControl> typicalUvcControls() {
     };
 }
 
-EmulatedUvcDriver::EmulatedUvcDriver(std::string card, std::vector<EmulatedControl> controls)
-    : m_card(std::move(card)) {
+EmulatedUvcDriver::EmulatedUvcDriver(std::string card, std::vector<EmulatedControl> controls,
+                                     std::vector<EmulatedFrameSize> frameSizes)
+    : m_card(std::move(card)), m_stream(std::move(frameSizes)) {
     for (EmulatedControl &c : controls)
         m_controls[c.id] = std::move(c);
 }
@@ -122,6 +123,8 @@ bool EmulatedUvcDriver::handle(UMockdevIoctlClient *client, NodeKind node) {
                         ? EFAULT
                         : extControls(request, *controls,
                                       items ? resolved<v4l2_ext_control>(items) : nullptr);
+        } else {
+            error = m_stream.ioctl(request, data->data, m_busy);
         }
     }
     umockdev_ioctl_client_complete(client, error ? -1 : 0, error);
@@ -140,11 +143,12 @@ int EmulatedUvcDriver::queryCap(void *arg, NodeKind node) {
     std::snprintf(reinterpret_cast<char *>(caps.bus_info), sizeof caps.bus_info,
                   "usb-0000:00:14.0-3");
     caps.version = 0x060100;
-    caps.capabilities = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING |
+    // Frames come by read() only: a capture program that sees no STREAMING does not try mmap.
+    caps.capabilities = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_META_CAPTURE | V4L2_CAP_READWRITE |
                         V4L2_CAP_EXT_PIX_FORMAT | V4L2_CAP_DEVICE_CAPS;
-    caps.device_caps =
-        (node == NodeKind::Capture ? V4L2_CAP_VIDEO_CAPTURE : V4L2_CAP_META_CAPTURE) |
-        V4L2_CAP_STREAMING | V4L2_CAP_EXT_PIX_FORMAT;
+    caps.device_caps = (node == NodeKind::Capture ? V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_READWRITE
+                                                  : V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING) |
+                       V4L2_CAP_EXT_PIX_FORMAT;
     return 0;
 }
 
@@ -315,6 +319,80 @@ bool EmulatedUvcDriver::isInactive(const EmulatedControl &control) const {
         return false;
     auto master = m_controls.find(control.masterId);
     return master != m_controls.end() && master->second.value != control.masterManual;
+}
+
+namespace {
+
+struct PendingRead {
+    EmulatedUvcDriver *driver;
+    UMockdevIoctlClient *client;
+};
+
+}  // namespace
+
+bool EmulatedUvcDriver::handleRead(UMockdevIoctlClient *client, NodeKind node) {
+    if (node == NodeKind::Metadata) {
+        umockdev_ioctl_client_complete(client, -1, EINVAL);
+        return true;
+    }
+    std::uint32_t delayMs = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_unplugged && !m_busy) {
+            const std::int64_t now = g_get_monotonic_time();
+            const std::int64_t due = std::max(now, m_nextFrameUs);
+            m_nextFrameUs = due + std::int64_t(m_stream.frameIntervalMs()) * 1000;
+            delayMs = std::uint32_t((due - now) / 1000);
+        }
+    }
+    // The driver outlives its nodes' handlers (the testbed keeps it), so the pointer holds.
+    GSource *timer = g_timeout_source_new(delayMs);
+    g_source_set_callback(timer, completeRead,
+                          new PendingRead{this, UMOCKDEV_IOCTL_CLIENT(g_object_ref(client))},
+                          nullptr);
+    GMainContext *context = g_main_context_ref_thread_default();
+    g_source_attach(timer, context);
+    g_main_context_unref(context);
+    g_source_unref(timer);
+    return true;
+}
+
+int EmulatedUvcDriver::completeRead(void *data) {
+    auto *pending = static_cast<PendingRead *>(data);
+    EmulatedUvcDriver &driver = *pending->driver;
+    UMockdevIoctlData *buffer = umockdev_ioctl_client_get_arg(pending->client);
+    int error = 0;
+    std::size_t length = 0;
+    {
+        std::lock_guard<std::mutex> lock(driver.m_mutex);
+        if (driver.m_unplugged)
+            error = ENODEV;
+        else if (driver.m_busy)
+            error = EBUSY;
+        else if (!buffer)
+            error = EFAULT;
+        else
+            length = driver.m_stream.nextFrame(buffer->data, std::size_t(buffer->data_len));
+    }
+    umockdev_ioctl_client_complete(pending->client, error ? -1 : long(length), error);
+    g_object_unref(pending->client);
+    delete pending;
+    return G_SOURCE_REMOVE;
+}
+
+void EmulatedUvcDriver::setBusy(bool busy) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_busy = busy;
+}
+
+std::vector<v4l2_pix_format> EmulatedUvcDriver::formatsSet() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_stream.formatsSet();
+}
+
+std::uint64_t EmulatedUvcDriver::framesDelivered() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_stream.framesDelivered();
 }
 
 void EmulatedUvcDriver::unplug() {

@@ -5,8 +5,8 @@
 // NEXT_CTRL), QUERYMENU, G/S_CTRL, G/S/TRY_EXT_CTRLS with step rounding and clamping of integers,
 // menus with holes, value controls kept inactive by their automatic companion (written: EACCES),
 // control events (SUBSCRIBE_EVENT, DQEVENT: every stored change of a subscribed control, also
-// through setValue, is queued once for whichever descriptor dequeues first), and ENODEV on
-// everything once unplugged.
+// through setValue, is queued once for whichever descriptor dequeues first), a picture stream by
+// read() (EmulatedStream; no mmap streaming) and ENODEV on everything once unplugged.
 //
 // The ioctls arrive on umockdev's worker thread while the test reads the state on its own, so
 // every member locks.
@@ -20,6 +20,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "EmulatedStream.h"
 
 struct _UMockdevIoctlClient;
 
@@ -47,12 +49,20 @@ class EmulatedUvcDriver {
 public:
     using Write = std::pair<std::uint32_t, std::int32_t>;  // control id, value as requested
 
-    EmulatedUvcDriver(std::string card, std::vector<EmulatedControl> controls);
+    EmulatedUvcDriver(std::string card, std::vector<EmulatedControl> controls,
+                      std::vector<EmulatedFrameSize> frameSizes = documentCameraFrameSizes());
 
     // Answers one ioctl; returns true when handled (the client is completed).
     bool handle(_UMockdevIoctlClient *client, NodeKind node);
+    // Answers one read() with the next frame once it is due at the frame rate, from a timer on
+    // the calling thread's main context, so that umockdev's worker stays free meanwhile.
+    bool handleRead(_UMockdevIoctlClient *client, NodeKind node);
 
     void unplug();
+    // Another program holds the camera: S_FMT and read() answer EBUSY.
+    void setBusy(bool busy);
+    std::vector<v4l2_pix_format> formatsSet() const;
+    std::uint64_t framesDelivered() const;
     // The next ioctl `request` about control `cid` (0: any) fails with `error`.
     void injectFailure(unsigned long request, std::uint32_t cid, int error);
 
@@ -65,6 +75,7 @@ public:
 
 private:
     int queryCap(void *arg, NodeKind node);
+    static int completeRead(void *pendingRead);
     int queryExtCtrl(v4l2_query_ext_ctrl &query);
     int queryMenu(v4l2_querymenu &menu);
     int extControls(unsigned long request, v4l2_ext_controls &controls, v4l2_ext_control *items);
@@ -84,6 +95,9 @@ private:
     std::vector<Write> m_accepted;
     std::vector<Write> m_refused;
     bool m_unplugged = false;
+    bool m_busy = false;
+    EmulatedStream m_stream;
+    std::int64_t m_nextFrameUs = 0;
     std::vector<std::uint32_t> m_subscribed;
     std::deque<v4l2_event> m_events;
 };

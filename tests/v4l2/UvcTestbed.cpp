@@ -2,6 +2,7 @@
 
 #include <umockdev.h>
 
+#include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -20,6 +21,11 @@ struct HandlerBinding {
 gboolean onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer data) {
     auto *binding = static_cast<HandlerBinding *>(data);
     return binding->driver->handle(client, binding->kind);
+}
+
+gboolean onRead(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer data) {
+    auto *binding = static_cast<HandlerBinding *>(data);
+    return binding->driver->handleRead(client, binding->kind);
 }
 
 void deleteBinding(gpointer data, GClosure *) {
@@ -55,9 +61,20 @@ void passOverFilePermissions(bool pass) {
 
 }  // namespace
 
-UvcTestbed::UvcTestbed() : m_testbed(umockdev_testbed_new()) {}
+UvcTestbed::UvcTestbed() : m_testbed(umockdev_testbed_new()) {
+    // Qt Multimedia's sound-device scan opens these; under umockdev every failed open of a /dev
+    // path uses up a slot of a table that aborts the program when full.
+    const std::string dev = taken(umockdev_testbed_get_root_dir(m_testbed)) + "/dev";
+    g_mkdir_with_parents((dev + "/snd").c_str(), 0755);
+    for (int i = 0; i < 32; ++i) {
+        for (const char *name : {"/snd/controlC", "/aloadC"})
+            g_file_set_contents((dev + name + std::to_string(i)).c_str(), "", 0, nullptr);
+    }
+}
 
 UvcTestbed::~UvcTestbed() {
+    for (int fd : m_nodeKeepers)
+        close(fd);
     if (m_accessOverrideDropped)
         passOverFilePermissions(true);
     g_object_unref(m_testbed);
@@ -113,7 +130,18 @@ std::string UvcTestbed::addNode(const Plugged &camera, int number, NodeKind kind
     // with udev's own events: a program that listens opens the node as soon as it hears of it.
     const std::string root = taken(umockdev_testbed_get_root_dir(m_testbed));
     g_mkdir_with_parents((root + "/dev").c_str(), 0755);
-    g_file_set_contents((root + devnode).c_str(), "", 0, nullptr);
+    // A FIFO with one byte in it: camera lists that skip regular files in /dev take it, and poll()
+    // (which umockdev does not emulate) finds it readable at once, as a node with a frame ready.
+    const std::string file = root + devnode;
+    unlink(file.c_str());
+    mkfifo(file.c_str(), 0666);
+    // Held open under a second name that then goes, so that it is never taken for an open node.
+    const std::string keeperName = file + ".keeper";
+    link(file.c_str(), keeperName.c_str());
+    const int keeper = open(keeperName.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    unlink(keeperName.c_str());
+    if (keeper >= 0 && write(keeper, "", 1) == 1)
+        m_nodeKeepers.push_back(keeper);
     if (accessDenied)
         chmod((root + devnode).c_str(), 0);
     attachDriver(devnode, camera.driver, kind);
@@ -134,6 +162,7 @@ void UvcTestbed::attachDriver(const std::string &devnode, std::shared_ptr<Emulat
     auto *binding = new HandlerBinding{std::move(driver), kind};
     g_signal_connect_data(handler, "handle-ioctl", G_CALLBACK(onIoctl), binding, deleteBinding,
                           GConnectFlags(0));
+    g_signal_connect(handler, "handle-read", G_CALLBACK(onRead), binding);
     if (umockdev_testbed_attach_ioctl(m_testbed, devnode.c_str(), handler, nullptr))
         m_attached.push_back(devnode);
     g_object_unref(handler);

@@ -74,4 +74,5 @@ private:
     bool m_accessOverrideDropped = false;
     std::map<std::string, Plugged> m_plugged;  // by USB name
     std::vector<std::string> m_attached;       // device nodes with a handler
+    std::vector<int> m_nodeKeepers;            // write ends holding each node FIFO's byte
 };
