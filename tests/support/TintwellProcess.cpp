@@ -53,6 +53,15 @@ int TintwellProcess::count(const QString &prefix) {
     return n;
 }
 
+QString TintwellProcess::lastStartingWith(const QString &prefix) {
+    const QStringList all = debugLines();
+    for (int i = all.size() - 1; i >= 0; --i) {
+        if (all.at(i).startsWith(prefix))
+            return all.at(i);
+    }
+    return QString();
+}
+
 bool TintwellProcess::waitForLine(const QString &prefix, int timeoutMs) {
     return QTest::qWaitFor([&] { return count(prefix) > 0; }, timeoutMs);
 }

@@ -24,6 +24,8 @@ public:
     QStringList debugLines();
     bool hasLine(const QString &line);
     int count(const QString &prefix);
+    // Empty when there is none.
+    QString lastStartingWith(const QString &prefix);
     // Waits until a line starting with `prefix` has been written; false when `timeoutMs` passes
     // first.
     bool waitForLine(const QString &prefix, int timeoutMs);
