@@ -22,9 +22,9 @@ namespace {
 const int kWaitMs = 30000;
 
 EmulatedCameraSpec docCam() {
-    EmulatedCameraSpec spec;
-    spec.productId = 0x3c4d;
-    return spec;
+    EmulatedCameraSpec camera;
+    camera.productId = 0x3c4d;
+    return camera;
 }
 
 double floorMs() {

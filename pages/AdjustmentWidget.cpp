@@ -20,6 +20,18 @@ namespace {
 // Two cameras of one model share a device key; each entry also keeps its camera's path.
 constexpr int kPathRole = Qt::UserRole + 1;
 
+// The camera property behind each row, in the order of the rows.
+constexpr VideoProcAmpProperty kRowProperties[] = {
+    VideoProcAmp_Brightness,
+    VideoProcAmp_Contrast,
+    VideoProcAmp_Hue,
+    VideoProcAmp_Saturation,
+    VideoProcAmp_Sharpness,
+    VideoProcAmp_Gamma,
+    VideoProcAmp_BacklightCompensation,
+    VideoProcAmp_Gain,
+};
+
 QString deviceKeyOfPath(const QString &path, bool *ok) {
     QString vid;
     QString pid;
@@ -292,19 +304,9 @@ void AdjustmentWidget::onProfileSelChanged(CameraSetting *activeSetting) {
     if (!activeSetting)
         return;
     CameraDeviceManager *camera = CameraDeviceManager::instance();
-    const VideoProcAmpProperty ids[] = {
-        VideoProcAmp_Brightness,
-        VideoProcAmp_Contrast,
-        VideoProcAmp_Hue,
-        VideoProcAmp_Saturation,
-        VideoProcAmp_Sharpness,
-        VideoProcAmp_Gamma,
-        VideoProcAmp_BacklightCompensation,
-        VideoProcAmp_Gain,
-    };
     for (int row = Brightness; row <= Gain; ++row) {
         PropertyInfo info;
-        info.id = ids[row];
+        info.id = kRowProperties[row];
         const bool ok = camera->getProperty(info);
         m_rows[row].takeRangeFrom(info, ok);
     }
@@ -330,19 +332,9 @@ void AdjustmentWidget::onProfileSelChanged(CameraSetting *activeSetting) {
 }
 
 void AdjustmentWidget::showCameraValues() {
-    const VideoProcAmpProperty ids[] = {
-        VideoProcAmp_Brightness,
-        VideoProcAmp_Contrast,
-        VideoProcAmp_Hue,
-        VideoProcAmp_Saturation,
-        VideoProcAmp_Sharpness,
-        VideoProcAmp_Gamma,
-        VideoProcAmp_BacklightCompensation,
-        VideoProcAmp_Gain,
-    };
     for (int row = Brightness; row <= Gain; ++row) {
         PropertyInfo info;
-        info.id = ids[row];
+        info.id = kRowProperties[row];
         const bool ok = CameraDeviceManager::instance()->getProperty(info);
         showCameraValue(m_rows[row], info, ok);
     }

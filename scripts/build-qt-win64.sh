@@ -48,7 +48,7 @@ if [ ! -d qtmultimedia-src ]; then
     patch -d qtmultimedia-src -p1 < "$here/qt-win64/qtmultimedia-mingw-cross.diff"
 fi
 
-# The unsuffixed tool names that Qt's win32-g++ make specification calls: the -posix compilers
+# The unsuffixed tool names that the win32-g++ mkspec of Qt calls: the -posix compilers
 # and the ordinary binutils.
 mkdir -p "$work/wrap/bin"
 for tool in gcc g++ c++; do

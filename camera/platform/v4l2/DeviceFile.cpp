@@ -14,8 +14,6 @@
 
 namespace v4l2backend {
 
-namespace {
-
 int retryingIoctl(int fd, unsigned long request, void *arg) {
     int r;
     do {
@@ -23,6 +21,8 @@ int retryingIoctl(int fd, unsigned long request, void *arg) {
     } while (r == -1 && errno == EINTR);
     return r;
 }
+
+namespace {
 
 std::int32_t saturate(std::int64_t v) {
     if (v < std::numeric_limits<std::int32_t>::min())

@@ -11,6 +11,9 @@
 
 namespace v4l2backend {
 
+// ioctl, asked again when a signal interrupts it.
+int retryingIoctl(int fd, unsigned long request, void *arg);
+
 class DeviceFile {
 public:
     // Opens without blocking and without claiming the device: another program may stream from

@@ -17,14 +17,6 @@ namespace {
 // Beyond the highest id of either family.
 constexpr std::int32_t kIdsToTry = 32;
 
-int retryingIoctl(int fd, unsigned long request, void *arg) {
-    int r;
-    do {
-        r = ::ioctl(fd, request, arg);
-    } while (r == -1 && errno == EINTR);
-    return r;
-}
-
 // Every control (and its automatic-mode companion) that stands for a property.
 std::set<std::uint32_t> watchedControls() {
     std::set<std::uint32_t> cids;
