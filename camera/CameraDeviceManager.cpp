@@ -212,20 +212,22 @@ std::shared_ptr<capture::Device> CameraDeviceManager::deviceOf(const QString &pa
     return nullptr;
 }
 
-bool CameraDeviceManager::getProperty(PropertyInfo &info) {
-    return readControl(currentDevice(), ControlFamilyKind::VideoProcAmp, info);
+bool CameraDeviceManager::getControl(PropertyFamily family, PropertyInfo &info) {
+    return readControl(currentDevice(), family, info);
 }
 
-bool CameraDeviceManager::getCameraControlInfo(PropertyInfo &info) {
-    return readControl(currentDevice(), ControlFamilyKind::CameraControl, info);
+void CameraDeviceManager::setControl(PropertyFamily family, int id, long value, bool automatic) {
+    writeControl(currentDevice(), family, id, value, automatic);
 }
 
-void CameraDeviceManager::setProperty(VideoProcAmpProperty id, long value, bool automatic) {
-    writeControl(currentDevice(), ControlFamilyKind::VideoProcAmp, id, value, automatic);
+bool CameraDeviceManager::getControl(const QString &path, PropertyFamily family,
+                                     PropertyInfo &info) {
+    return readControl(deviceOf(path), family, info);
 }
 
-void CameraDeviceManager::setCameraControl(CameraControlProperty id, long value, bool automatic) {
-    writeControl(currentDevice(), ControlFamilyKind::CameraControl, id, value, automatic);
+void CameraDeviceManager::setControl(const QString &path, PropertyFamily family, int id, long value,
+                                     bool automatic) {
+    writeControl(deviceOf(path), family, id, value, automatic);
 }
 
 long CameraDeviceManager::getPowerLineFrequency(bool *ok) {
@@ -234,24 +236,6 @@ long CameraDeviceManager::getPowerLineFrequency(bool *ok) {
 
 bool CameraDeviceManager::setPowerLineFrequency(long value) {
     return writePowerLine(currentDevice(), value);
-}
-
-bool CameraDeviceManager::getProperty(const QString &path, PropertyInfo &info) {
-    return readControl(deviceOf(path), ControlFamilyKind::VideoProcAmp, info);
-}
-
-bool CameraDeviceManager::getCameraControlInfo(const QString &path, PropertyInfo &info) {
-    return readControl(deviceOf(path), ControlFamilyKind::CameraControl, info);
-}
-
-void CameraDeviceManager::setProperty(const QString &path, VideoProcAmpProperty id, long value,
-                                      bool automatic) {
-    writeControl(deviceOf(path), ControlFamilyKind::VideoProcAmp, id, value, automatic);
-}
-
-void CameraDeviceManager::setCameraControl(const QString &path, CameraControlProperty id,
-                                           long value, bool automatic) {
-    writeControl(deviceOf(path), ControlFamilyKind::CameraControl, id, value, automatic);
 }
 
 long CameraDeviceManager::getPowerLineFrequency(const QString &path, bool *ok) {

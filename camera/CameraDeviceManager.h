@@ -56,21 +56,30 @@ public:
     // The name under which the multimedia layer knows the device of `path`, for live preview.
     QString captureDeviceName(const QString &path) const;
 
-    // Property access on the current device.
-    bool getProperty(PropertyInfo &info);
-    bool getCameraControlInfo(PropertyInfo &info);
-    void setProperty(VideoProcAmpProperty id, long value, bool automatic);
-    void setCameraControl(CameraControlProperty id, long value, bool automatic);
+    // Property access on the current device. getControl and setControl reach either numbered
+    // family; the power line has operations of its own.
+    bool getControl(PropertyFamily family, PropertyInfo &info);
+    void setControl(PropertyFamily family, int id, long value, bool automatic);
+    bool getProperty(PropertyInfo &info) { return getControl(PropertyFamily::VideoProcAmp, info); }
+    bool getCameraControlInfo(PropertyInfo &info) {
+        return getControl(PropertyFamily::CameraControl, info);
+    }
+    void setProperty(VideoProcAmpProperty id, long value, bool automatic) {
+        setControl(PropertyFamily::VideoProcAmp, id, value, automatic);
+    }
+    void setCameraControl(CameraControlProperty id, long value, bool automatic) {
+        setControl(PropertyFamily::CameraControl, id, value, automatic);
+    }
     long getPowerLineFrequency(bool *ok);
     bool setPowerLineFrequency(long value);
 
     // The same operations on the listed camera of `path` (compared ignoring case), whichever
     // camera is selected: for cameras that are not shown. An unlisted path acts like no device.
-    bool getProperty(const QString &path, PropertyInfo &info);
-    bool getCameraControlInfo(const QString &path, PropertyInfo &info);
-    void setProperty(const QString &path, VideoProcAmpProperty id, long value, bool automatic);
-    void setCameraControl(const QString &path, CameraControlProperty id, long value,
-                          bool automatic);
+    bool getControl(const QString &path, PropertyFamily family, PropertyInfo &info);
+    void setControl(const QString &path, PropertyFamily family, int id, long value, bool automatic);
+    bool getProperty(const QString &path, PropertyInfo &info) {
+        return getControl(path, PropertyFamily::VideoProcAmp, info);
+    }
     long getPowerLineFrequency(const QString &path, bool *ok);
     bool setPowerLineFrequency(const QString &path, long value);
     // Control-change reports of the listed camera of `path`; false where the system has none.

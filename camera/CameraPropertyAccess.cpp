@@ -73,8 +73,8 @@ std::unique_ptr<capture::ControlFamily> openFamily(const std::shared_ptr<capture
     return family;
 }
 
-const ControlFamilyAccess &accessOf(ControlFamilyKind family) {
-    return family == ControlFamilyKind::VideoProcAmp ? kVideoProcAmp : kCameraControl;
+const ControlFamilyAccess &accessOf(PropertyFamily family) {
+    return family == PropertyFamily::VideoProcAmp ? kVideoProcAmp : kCameraControl;
 }
 
 std::unique_ptr<capture::KsPropertySet> openKsPropertySet(
@@ -88,7 +88,7 @@ std::unique_ptr<capture::KsPropertySet> openKsPropertySet(
 
 }  // namespace
 
-bool readControl(const std::shared_ptr<capture::Device> &device, ControlFamilyKind family,
+bool readControl(const std::shared_ptr<capture::Device> &device, PropertyFamily family,
                  PropertyInfo &info) {
     const ControlFamilyAccess &access = accessOf(family);
     QElapsedTimer timer;
@@ -122,7 +122,7 @@ bool readControl(const std::shared_ptr<capture::Device> &device, ControlFamilyKi
     return result;
 }
 
-void writeControl(const std::shared_ptr<capture::Device> &device, ControlFamilyKind family, int id,
+void writeControl(const std::shared_ptr<capture::Device> &device, PropertyFamily family, int id,
                   long value, bool automatic) {
     const ControlFamilyAccess &access = accessOf(family);
     QElapsedTimer timer;

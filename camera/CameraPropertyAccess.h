@@ -6,14 +6,13 @@
 #include <memory>
 
 #include "CaptureServices.h"
+#include "PropertyIds.h"
 #include "PropertyInfo.h"
 
-enum class ControlFamilyKind { VideoProcAmp, CameraControl };
-
 // Fills `info` for the control `info.id` and tells whether its value could be read.
-bool readControl(const std::shared_ptr<capture::Device> &device, ControlFamilyKind family,
+bool readControl(const std::shared_ptr<capture::Device> &device, PropertyFamily family,
                  PropertyInfo &info);
-void writeControl(const std::shared_ptr<capture::Device> &device, ControlFamilyKind family, int id,
+void writeControl(const std::shared_ptr<capture::Device> &device, PropertyFamily family, int id,
                   long value, bool automatic);
 long readPowerLine(const std::shared_ptr<capture::Device> &device, bool *ok);
 bool writePowerLine(const std::shared_ptr<capture::Device> &device, long value);

@@ -10,8 +10,8 @@
 #include "CameraDeviceManager.h"
 #include "CameraSetting.h"
 #include "CameraSettings.h"
-#include "ControlRowCameraValue.h"
 #include "DeviceIdentification.h"
+#include "FormControlRows.h"
 #include "ScreenScale.h"
 #include "ui_AdjustmentWidget.h"
 
@@ -19,18 +19,6 @@ namespace {
 
 // Two cameras of one model share a device key; each entry also keeps its camera's path.
 constexpr int kPathRole = Qt::UserRole + 1;
-
-// The camera property behind each row, in the order of the rows.
-constexpr VideoProcAmpProperty kRowProperties[] = {
-    VideoProcAmp_Brightness,
-    VideoProcAmp_Contrast,
-    VideoProcAmp_Hue,
-    VideoProcAmp_Saturation,
-    VideoProcAmp_Sharpness,
-    VideoProcAmp_Gamma,
-    VideoProcAmp_BacklightCompensation,
-    VideoProcAmp_Gain,
-};
 
 QString deviceKeyOfPath(const QString &path, bool *ok) {
     QString vid;
@@ -45,34 +33,12 @@ AdjustmentWidget::AdjustmentWidget(QWidget *parent)
     : SettingWidget(parent), ui(new Ui::AdjustmentWidget) {
     ui->setupUi(this);
 
-    double factor = screenScaleFactor();
+    m_scaleFactor = screenScaleFactor();
     setContentsMargins(0, 0, 0, 0);
-    ui->gridLayout->setSpacing(scaledPixels(6, factor));
+    ui->gridLayout->setSpacing(scaledPixels(6, m_scaleFactor));
 
-    m_rows = {
-        ControlRow(ui->slBrightness, ui->btnSubBrightness, ui->txtBrightness, ui->btnAddBrightness),
-        ControlRow(ui->slContrast, ui->btnSubContrast, ui->txtContrast, ui->btnAddContrast),
-        ControlRow(ui->slHue, ui->btnSubHue, ui->txtHue, ui->btnAddHue),
-        ControlRow(ui->slSaturation, ui->btnSubSaturation, ui->txtSaturation, ui->btnAddSaturation),
-        ControlRow(ui->slSharpness, ui->btnSubSharpness, ui->txtSharpness, ui->btnAddSharpness),
-        ControlRow(ui->slGamma, ui->btnSubGamma, ui->txtGamma, ui->btnAddGamma),
-        ControlRow(ui->slBacklightComp, ui->btnSubBLC, ui->txtBacklightComp, ui->btnAddBLC),
-        ControlRow(ui->slGain, ui->btnSubGain, ui->txtGain, ui->btnAddGain),
-    };
-
-    CameraDeviceManager *camera = CameraDeviceManager::instance();
-    const ControlRow::CameraWriter writers[] = {
-        [camera](int v) { camera->setBrightness(v); },
-        [camera](int v) { camera->setContrast(v); },
-        [camera](int v) { camera->setHue(v); },
-        [camera](int v) { camera->setSaturation(v); },
-        [camera](int v) { camera->setSharpness(v); },
-        [camera](int v) { camera->setGamma(v); },
-        [camera](int v) { camera->setBacklightCompensation(v); },
-        [camera](int v) { camera->setGain(v); },
-    };
-    for (int row = Brightness; row <= Gain; ++row)
-        m_rows[row].connectSlider(this, writers[row]);
+    m_rows = formControlRows(this, ControlPage::Basic);
+    connectSliders(this, m_rows);
 
     // Exposure and white balance live on the Advanced page; here they stay hidden and unwired.
     const QList<QWidget *> hiddenRows = {
@@ -84,30 +50,11 @@ AdjustmentWidget::AdjustmentWidget(QWidget *parent)
     for (QWidget *hidden : hiddenRows)
         hidden->setVisible(false);
 
-    factor = screenScaleFactor();
-    m_scaleFactor = factor;
-    const struct {
-        QLabel *label;
-        const char *icon;
-    } icons[] = {
-        {ui->lblBrightnessIcon, ":/resources/images/brightness.svg"},
-        {ui->lblContrastIcon, ":/resources/images/contrast.svg"},
-        {ui->lblHueIcon, ":/resources/images/hue.svg"},
-        {ui->lblSaturationIcon, ":/resources/images/saturation.svg"},
-        {ui->lblSharpnessIcon, ":/resources/images/sharpness.svg"},
-        {ui->lblGammaIcon, ":/resources/images/gamma.svg"},
-        {ui->lblExposureIcon, ":/resources/images/exposure.svg"},
-        {ui->lblWBIcon, ":/resources/images/whitebalance.svg"},
-        {ui->lblBLCIcon, ":/resources/images/backlight_compensation.svg"},
-        {ui->lblGainIcon, ":/resources/images/gain.svg"},
-    };
-    for (const auto &icon : icons)
-        setRowIcon(icon.label, QString::fromLatin1(icon.icon), m_scaleFactor);
-
-    for (const ControlRow &row : qAsConst(m_rows))
-        row.setUpPlusButton(m_scaleFactor);
-    for (const ControlRow &row : qAsConst(m_rows))
-        row.setUpMinusButton(m_scaleFactor);
+    setFormIcons(this, m_scaleFactor);
+    for (const FormControlRow &row : qAsConst(m_rows))
+        row.row.setUpPlusButton(m_scaleFactor);
+    for (const FormControlRow &row : qAsConst(m_rows))
+        row.row.setUpMinusButton(m_scaleFactor);
     connect(ui->cbbDevices, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &AdjustmentWidget::onCurrentDeviceIndexChanged);
 
@@ -303,55 +250,27 @@ void AdjustmentWidget::onDeviceSelChanged(QString strDevKey) {
 void AdjustmentWidget::onProfileSelChanged(CameraSetting *activeSetting) {
     if (!activeSetting)
         return;
-    CameraDeviceManager *camera = CameraDeviceManager::instance();
-    for (int row = Brightness; row <= Gain; ++row) {
-        PropertyInfo info;
-        info.id = kRowProperties[row];
-        const bool ok = camera->getProperty(info);
-        m_rows[row].takeRangeFrom(info, ok);
+    takeCameraRanges(m_rows);
+    for (const FormControlRow &row : qAsConst(m_rows)) {
+        bool enabled = true;
+        const long value = activeSetting->controlValue(row.control->control, &enabled);
+        if (row.control->companion == Companion::Enabled)
+            row.row.setEnabled(enabled);
+        row.row.applyProfileValue(value);
     }
-
-    m_rows[Brightness].applyProfileValue(activeSetting->brightness());
-    m_rows[Contrast].applyProfileValue(activeSetting->contrast());
-    m_rows[Hue].applyProfileValue(activeSetting->hue());
-    m_rows[Saturation].applyProfileValue(activeSetting->saturation());
-    m_rows[Sharpness].applyProfileValue(activeSetting->sharpness());
-
-    bool enabled = true;
-    long value = activeSetting->gamma(&enabled);
-    m_rows[Gamma].setEnabled(enabled);
-    m_rows[Gamma].applyProfileValue(value);
-    value = activeSetting->backlightCompensation(&enabled);
-    m_rows[BacklightComp].setEnabled(enabled);
-    m_rows[BacklightComp].applyProfileValue(value);
-    value = activeSetting->gain(&enabled);
-    m_rows[Gain].setEnabled(enabled);
-    m_rows[Gain].applyProfileValue(value);
-
     applyControlPageFonts(this);
 }
 
 void AdjustmentWidget::showCameraValues() {
-    for (int row = Brightness; row <= Gain; ++row) {
-        PropertyInfo info;
-        info.id = kRowProperties[row];
-        const bool ok = CameraDeviceManager::instance()->getProperty(info);
-        showCameraValue(m_rows[row], info, ok);
-    }
+    ::showCameraValues(this, m_rows);
 }
 
 void AdjustmentWidget::onProfileNeetToSave(CameraSetting *activeSetting) {
     if (!activeSetting)
         return;
-    activeSetting->setBrightness(m_rows[Brightness].fieldValue());
-    activeSetting->setContrast(m_rows[Contrast].fieldValue());
-    activeSetting->setHue(m_rows[Hue].fieldValue());
-    activeSetting->setSaturation(m_rows[Saturation].fieldValue());
-    activeSetting->setSharpness(m_rows[Sharpness].fieldValue());
-    activeSetting->setGamma(m_rows[Gamma].fieldValue(), m_rows[Gamma].isEnabled());
-    activeSetting->setBacklightCompensation(m_rows[BacklightComp].fieldValue(),
-                                            m_rows[BacklightComp].isEnabled());
-    activeSetting->setGain(m_rows[Gain].fieldValue(), m_rows[Gain].isEnabled());
+    for (const FormControlRow &row : qAsConst(m_rows))
+        activeSetting->setControlValue(row.control->control, row.row.fieldValue(),
+                                       row.row.isEnabled());
 }
 
 void AdjustmentWidget::on_btnPreview_clicked() {

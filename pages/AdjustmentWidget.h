@@ -3,7 +3,7 @@
 #include <QString>
 #include <QVector>
 
-#include "ControlRow.h"
+#include "FormControlRows.h"
 #include "SettingWidget.h"
 
 class CameraSetting;
@@ -41,9 +41,6 @@ public slots:
     void on_btnPreview_clicked();
 
 private:
-    // The image controls in the order they are ranged, applied and saved.
-    enum Row { Brightness, Contrast, Hue, Saturation, Sharpness, Gamma, BacklightComp, Gain };
-
     void onCurrentDeviceIndexChanged();
     void announceCurrentEntry();
     // Why the list is empty and what to do, shown while no camera is listed.
@@ -51,7 +48,7 @@ private:
 
     Ui::AdjustmentWidget *ui;
     double m_scaleFactor = 1.0;
-    QVector<ControlRow> m_rows;
+    QVector<FormControlRow> m_rows;
     QLabel *m_noCameraNote = nullptr;
     QString m_noCameraHelp;
 };

@@ -5,21 +5,18 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
-#include <tuple>
 
 #include "AppGlobals.h"
 #include "CameraDeviceManager.h"
 #include "CameraSetting.h"
 #include "CameraSettings.h"
-#include "ControlRowCameraValue.h"
+#include "FormControlRows.h"
 #include "ScreenScale.h"
 #include "ui_AdvancedWidget.h"
 
 namespace {
 
-using AutoModeWriter = void (CameraDeviceManager::*)(long, bool);
 using EnabledGetter = long (CameraSetting::*)(bool *) const;
-using PlainWriter = void (CameraDeviceManager::*)(long);
 
 CameraDeviceManager *camera() {
     return CameraDeviceManager::instance();
@@ -47,20 +44,6 @@ void uncheckSilently(QRadioButton *button) {
     button->setAutoExclusive(exclusive);
 }
 
-// The profile's value and auto flag into the slider (silently), the field and the mode buttons,
-// then straight to the camera.
-void applyAutoModeValue(long value, bool automatic, const ControlRow &row, QRadioButton *autoButton,
-                        QRadioButton *manualButton, AutoModeWriter write) {
-    {
-        const QSignalBlocker blocker(row.slider());
-        row.slider()->setValue(int(value));
-    }
-    row.field()->setText(QString::number(value));
-    (automatic ? autoButton : manualButton)->setChecked(true);
-    row.slider()->setVisible(!automatic);
-    (camera()->*write)(value, automatic);
-}
-
 }  // namespace
 
 AdvancedWidget::AdvancedWidget(QWidget *parent)
@@ -78,41 +61,26 @@ AdvancedWidget::AdvancedWidget(QWidget *parent)
     connectLowLightButton(ui->rbtnLLCOn, true);
     connectLowLightButton(ui->rbtnLLCOff, false);
 
-    // A slider move always means a manual value, whatever the mode buttons show.
-    focusRow().connectSlider(this, [](int v) { camera()->setFocus(v, false); });
-    connect(ui->rbtnFocusAuto, &QRadioButton::toggled, this,
-            [this](bool checked) { onFocusModeToggled(ui->rbtnFocusAuto, checked); });
-    connect(ui->rbtnFocusManual, &QRadioButton::toggled, this,
-            [this](bool checked) { onFocusModeToggled(ui->rbtnFocusManual, checked); });
-    panRow().connectSlider(this, [](int v) { camera()->setPan(v); });
-    zoomRow().connectSlider(this, [](int v) { camera()->setZoom(v); });
-    tiltRow().connectSlider(this, [](int v) { camera()->setTilt(v); });
-    rollRow().connectSlider(this, [](int v) { camera()->setRoll(v); });
-    whiteBalanceRow().connectSlider(this, [](int v) {
-        qDebug() << "Slider value changed";
-        camera()->setWhiteBalance(v, false);
-    });
-    exposureRow().connectSlider(this, [](int v) { camera()->setExposure(v, false); });
-    // The manual buttons report through their automatic partner going off.
-    connect(ui->rbtnExposureAuto, &QRadioButton::toggled, this,
-            [this]() { onExposureModeToggled(); });
-    connect(ui->rbtnWBAuto, &QRadioButton::toggled, this,
-            [this]() { onWhiteBalanceModeToggled(); });
+    m_rows = formControlRows(this, ControlPage::Advanced);
+    connectSliders(this, m_rows);
+    for (const FormControlRow &row : qAsConst(m_rows)) {
+        if (row.control->companion != Companion::Automatic)
+            continue;
+        // The manual buttons report through their automatic partner going off; focus listens to
+        // both.
+        QRadioButton *autoButton = formModeButton(this, *row.control, "Auto");
+        connect(autoButton, &QRadioButton::toggled, this,
+                [this, row, autoButton]() { onModeToggled(row, autoButton); });
+        if (row.control->control == Control::Focus)
+            connect(ui->rbtnFocusManual, &QRadioButton::toggled, this,
+                    [this, row]() { onModeToggled(row, ui->rbtnFocusManual); });
+    }
 
-    setRowIcon(ui->lblFocusIcon, QStringLiteral(":/resources/images/focus.svg"), factor);
-    setRowIcon(ui->lblZoomIcon, QStringLiteral(":/resources/images/zoom.svg"), factor);
-    setRowIcon(ui->lblPanIcon, QStringLiteral(":/resources/images/pan.svg"), factor);
-    setRowIcon(ui->lblTilt, QStringLiteral(":/resources/images/tilt.svg"), factor);
-    setRowIcon(ui->lblRoll, QStringLiteral(":/resources/images/roll.svg"), factor);
-    setRowIcon(ui->lblExposureIcon, QStringLiteral(":/resources/images/exposure.svg"), factor);
-    setRowIcon(ui->lblWBIcon, QStringLiteral(":/resources/images/whitebalance.svg"), factor);
-
-    const ControlRow rows[] = {focusRow(), zoomRow(),     panRow(),         tiltRow(),
-                               rollRow(),  exposureRow(), whiteBalanceRow()};
-    for (const ControlRow &row : rows)
-        row.setUpPlusButton(factor);
-    for (const ControlRow &row : rows)
-        row.setUpMinusButton(factor);
+    setFormIcons(this, factor);
+    for (const FormControlRow &row : qAsConst(m_rows))
+        row.row.setUpPlusButton(factor);
+    for (const FormControlRow &row : qAsConst(m_rows))
+        row.row.setUpMinusButton(factor);
 
     adjustSize();
 
@@ -138,34 +106,6 @@ AdvancedWidget::~AdvancedWidget() {
     delete ui;
 }
 
-ControlRow AdvancedWidget::focusRow() const {
-    return ControlRow(ui->slFocus, ui->btnSubFocus, ui->txtFocus, ui->btnAddFocus);
-}
-
-ControlRow AdvancedWidget::zoomRow() const {
-    return ControlRow(ui->slZoom, ui->btnSubZoom, ui->txtZoom, ui->btnAddZoom);
-}
-
-ControlRow AdvancedWidget::panRow() const {
-    return ControlRow(ui->slPan, ui->btnSubPan, ui->txtPan, ui->btnAddPan);
-}
-
-ControlRow AdvancedWidget::tiltRow() const {
-    return ControlRow(ui->slTilt, ui->btnSubTilt, ui->txtTilt, ui->btnAddTilt);
-}
-
-ControlRow AdvancedWidget::rollRow() const {
-    return ControlRow(ui->slRoll, ui->btnSubRoll, ui->txtRoll, ui->btnAddRoll);
-}
-
-ControlRow AdvancedWidget::exposureRow() const {
-    return ControlRow(ui->slExposure, ui->btnSubExposure, ui->txtExposure, ui->btnAddExposure);
-}
-
-ControlRow AdvancedWidget::whiteBalanceRow() const {
-    return ControlRow(ui->slWhiteBalance, ui->btnSubWB, ui->txtWhiteBalance, ui->btnAddWB);
-}
-
 void AdvancedWidget::connectPowerLineButton(QRadioButton *button, long value) {
     // The button going off reports too, so one choice writes once and marks twice.
     connect(button, &QRadioButton::toggled, this, [button, value]() {
@@ -183,42 +123,23 @@ void AdvancedWidget::connectLowLightButton(QRadioButton *button, bool on) {
     });
 }
 
-void AdvancedWidget::onFocusModeToggled(QRadioButton *toggledButton, bool checked) {
-    const bool fromManual = toggledButton == ui->rbtnFocusManual;
-    ui->slFocus->setVisible(fromManual ? checked : !checked);
+// Automatic mode hides the slider and disables plus and minus; the value field stays. The
+// camera gets the slider's value in the mode the buttons now show.
+void AdvancedWidget::onModeToggled(const FormControlRow &row, QRadioButton *toggledButton) {
+    QRadioButton *autoButton = formModeButton(this, *row.control, "Auto");
+    QRadioButton *manualButton = formModeButton(this, *row.control, "Manual");
     const bool automatic =
-        fromManual ? !ui->rbtnFocusManual->isChecked() : ui->rbtnFocusAuto->isChecked();
-    applyMode(automatic, toggledButton, ui->rbtnFocusAuto, ui->rbtnFocusManual, focusRow());
-    camera()->setFocus(ui->slFocus->value(), automatic);
-    markProfileModified();
-}
-
-void AdvancedWidget::onExposureModeToggled() {
-    const bool automatic = ui->rbtnExposureAuto->isChecked();
-    applyMode(automatic, ui->rbtnExposureAuto, ui->rbtnExposureAuto, ui->rbtnExposureManual,
-              exposureRow());
-    camera()->setExposure(ui->slExposure->value(), automatic);
-    markProfileModified();
-}
-
-void AdvancedWidget::onWhiteBalanceModeToggled() {
-    const bool automatic = ui->rbtnWBAuto->isChecked();
-    applyMode(automatic, ui->rbtnWBAuto, ui->rbtnWBAuto, ui->rbtnWBManual, whiteBalanceRow());
-    camera()->setWhiteBalance(ui->slWhiteBalance->value(), automatic);
-    markProfileModified();
-}
-
-// Automatic mode hides the slider and disables plus and minus; the value field stays.
-void AdvancedWidget::applyMode(bool automatic, QRadioButton *blockedButton,
-                               QRadioButton *autoButton, QRadioButton *manualButton,
-                               const ControlRow &row) {
+        toggledButton == manualButton ? !manualButton->isChecked() : autoButton->isChecked();
     {
-        const QSignalBlocker blocker(blockedButton);
+        const QSignalBlocker blocker(toggledButton);
         (automatic ? autoButton : manualButton)->setChecked(true);
-        row.slider()->setVisible(!automatic);
+        row.row.slider()->setVisible(!automatic);
     }
-    row.plusButton()->setEnabled(!automatic);
-    row.minusButton()->setEnabled(!automatic);
+    row.row.plusButton()->setEnabled(!automatic);
+    row.row.minusButton()->setEnabled(!automatic);
+    camera()->setControl(row.control->family, row.control->id, row.row.slider()->value(),
+                         automatic);
+    markProfileModified();
 }
 
 void AdvancedWidget::onDeviceSelChanged(QString strDevKey) {
@@ -231,24 +152,6 @@ void AdvancedWidget::onDeviceSelChanged(QString strDevKey) {
         uncheckSilently(button);
 }
 
-void AdvancedWidget::takeRanges() {
-    PropertyInfo info;
-    info.id = VideoProcAmp_WhiteBalance;
-    bool readOk = camera()->getProperty(info);
-    whiteBalanceRow().takeRangeFrom(info, readOk);
-
-    const std::pair<CameraControlProperty, ControlRow> cameraControls[] = {
-        {CameraControl_Focus, focusRow()}, {CameraControl_Zoom, zoomRow()},
-        {CameraControl_Pan, panRow()},     {CameraControl_Tilt, tiltRow()},
-        {CameraControl_Roll, rollRow()},   {CameraControl_Exposure, exposureRow()}};
-    for (const auto &control : cameraControls) {
-        info = PropertyInfo();
-        info.id = control.first;
-        readOk = camera()->getCameraControlInfo(info);
-        control.second.takeRangeFrom(info, readOk);
-    }
-}
-
 void AdvancedWidget::applyPowerLineFrequency(CameraSetting *setting) {
     QRadioButton *const buttons[] = {ui->rbtnPLDisabled, ui->rbtnPL50, ui->rbtnPL60,
                                      ui->rbtnPLAuto};
@@ -259,8 +162,7 @@ void AdvancedWidget::applyPowerLineFrequency(CameraSetting *setting) {
     if (!enabled)
         return;
 
-    QRadioButton *chosen =
-        (value >= PowerLine_Disabled && value <= PowerLine_60Hz) ? buttons[value] : ui->rbtnPLAuto;
+    QRadioButton *chosen = buttons[powerLineChoice(value)];
     if (chosen->isChecked()) {
         // No real toggle would happen, yet the camera must receive the profile's value.
         emit chosen->toggled(true);
@@ -285,80 +187,43 @@ void AdvancedWidget::onProfileSelChanged(CameraSetting *activeSetting) {
         return;
     }
 
-    takeRanges();
+    takeCameraRanges(m_rows);
     applyPowerLineFrequency(activeSetting);
     applyLowLightCompensation(activeSetting);
-
-    bool automatic = true;
-    long value = activeSetting->focus(&automatic);
-    applyAutoModeValue(value, automatic, focusRow(), ui->rbtnFocusAuto, ui->rbtnFocusManual,
-                       &CameraDeviceManager::setFocus);
-
-    struct EnabledRow {
-        ControlRow row;
-        EnabledGetter read;
-        PlainWriter write;
-        const char *logLabel;
-    };
-    const EnabledRow enabledRows[] = {
-        {zoomRow(), &CameraSetting::zoom, &CameraDeviceManager::setZoom, nullptr},
-        {panRow(), &CameraSetting::pan, &CameraDeviceManager::setPan, "current Active, pan: "},
-        {tiltRow(), &CameraSetting::tilt, &CameraDeviceManager::setTilt, "current Active, tilt: "},
-        {rollRow(), &CameraSetting::roll, &CameraDeviceManager::setRoll, "current Active, roll: "}};
-    for (const EnabledRow &r : enabledRows) {
-        bool enabled = true;
-        const long v = (activeSetting->*r.read)(&enabled);
-        if (r.logLabel)
-            qDebug() << r.logLabel << v;
-        r.row.slider()->setEnabled(enabled);
-        if (enabled)
-            (camera()->*r.write)(v);
+    for (const FormControlRow &row : qAsConst(m_rows)) {
+        const ControlEntry &control = *row.control;
+        bool flag = true;
+        const long value = activeSetting->controlValue(control.control, &flag);
+        if (control.companion == Companion::Automatic) {
+            // Value and mode into the row (the slider silently), then straight to the camera.
+            {
+                const QSignalBlocker blocker(row.row.slider());
+                row.row.slider()->setValue(int(value));
+            }
+            row.row.field()->setText(QString::number(value));
+            formModeButton(this, control, flag ? "Auto" : "Manual")->setChecked(true);
+            row.row.slider()->setVisible(!flag);
+            camera()->setControl(control.family, control.id, value, flag);
+            continue;
+        }
+        if (control.profileLog)
+            qDebug() << control.profileLog << value;
+        row.row.slider()->setEnabled(flag);
+        if (flag)
+            camera()->setControl(control.family, control.id, value, false);
         // A real change runs the row handler, which writes the camera even for a disabled row.
-        r.row.slider()->setValue(int(v));
-        r.row.field()->setText(QString::number(v));
-        r.row.plusButton()->setEnabled(enabled);
-        r.row.minusButton()->setEnabled(enabled);
+        row.row.slider()->setValue(int(value));
+        row.row.field()->setText(QString::number(value));
+        row.row.plusButton()->setEnabled(flag);
+        row.row.minusButton()->setEnabled(flag);
     }
-
-    automatic = true;
-    value = activeSetting->whiteBalance(&automatic);
-    applyAutoModeValue(value, automatic, whiteBalanceRow(), ui->rbtnWBAuto, ui->rbtnWBManual,
-                       &CameraDeviceManager::setWhiteBalance);
-
-    automatic = true;
-    value = activeSetting->exposure(&automatic);
-    applyAutoModeValue(value, automatic, exposureRow(), ui->rbtnExposureAuto,
-                       ui->rbtnExposureManual, &CameraDeviceManager::setExposure);
 
     m_activeSetting = activeSetting;
     m_profileFresh = true;
 }
 
 void AdvancedWidget::showCameraValues() {
-    PropertyInfo info;
-    info.id = VideoProcAmp_WhiteBalance;
-    bool ok = camera()->getProperty(info);
-    showCameraValueAndMode(whiteBalanceRow(), info, ok, ui->rbtnWBAuto, ui->rbtnWBManual);
-    const std::pair<CameraControlProperty, ControlRow> plainRows[] = {
-        {CameraControl_Zoom, zoomRow()},
-        {CameraControl_Pan, panRow()},
-        {CameraControl_Tilt, tiltRow()},
-        {CameraControl_Roll, rollRow()}};
-    for (const auto &row : plainRows) {
-        info = PropertyInfo();
-        info.id = row.first;
-        ok = camera()->getCameraControlInfo(info);
-        showCameraValue(row.second, info, ok);
-    }
-    const std::tuple<CameraControlProperty, ControlRow, QRadioButton *, QRadioButton *> modeRows[] =
-        {{CameraControl_Focus, focusRow(), ui->rbtnFocusAuto, ui->rbtnFocusManual},
-         {CameraControl_Exposure, exposureRow(), ui->rbtnExposureAuto, ui->rbtnExposureManual}};
-    for (const auto &[id, row, autoButton, manualButton] : modeRows) {
-        info = PropertyInfo();
-        info.id = id;
-        ok = camera()->getCameraControlInfo(info);
-        showCameraValueAndMode(row, info, ok, autoButton, manualButton);
-    }
+    ::showCameraValues(this, m_rows);
 }
 
 void AdvancedWidget::onProfileNeetToSave(CameraSetting *activeSetting) {
@@ -380,13 +245,14 @@ void AdvancedWidget::onProfileNeetToSave(CameraSetting *activeSetting) {
     }
     activeSetting->setPowerLineFrequency(powerLineValue, powerLine->isEnabled());
     activeSetting->setLowLightCompensation(ui->rbtnLLCOn->isChecked());
-    activeSetting->setFocus(focusRow().fieldValue(), ui->rbtnFocusAuto->isChecked());
-    activeSetting->setZoom(ui->slZoom->value(), ui->slZoom->isEnabled());
-    activeSetting->setPan(ui->slPan->value(), ui->slPan->isEnabled());
-    activeSetting->setTilt(ui->slTilt->value(), ui->slTilt->isEnabled());
-    activeSetting->setRoll(ui->slRoll->value(), ui->slRoll->isEnabled());
-    activeSetting->setWhiteBalance(whiteBalanceRow().fieldValue(), ui->rbtnWBAuto->isChecked());
-    activeSetting->setExposure(exposureRow().fieldValue(), ui->rbtnExposureAuto->isChecked());
+    for (const FormControlRow &row : qAsConst(m_rows)) {
+        if (row.control->companion == Companion::Automatic)
+            activeSetting->setControlValue(row.control->control, row.row.fieldValue(),
+                                           formModeButton(this, *row.control, "Auto")->isChecked());
+        else
+            activeSetting->setControlValue(row.control->control, row.row.slider()->value(),
+                                           row.row.slider()->isEnabled());
+    }
 }
 
 void AdvancedWidget::refreshFromProfile() {

@@ -2,7 +2,9 @@
 
 #include <QString>
 
-#include "ControlRow.h"
+#include <QVector>
+
+#include "FormControlRows.h"
 #include "SettingWidget.h"
 
 class CameraSetting;
@@ -35,27 +37,14 @@ public slots:
     void onProfileNeetToSave(CameraSetting *activeSetting);
 
 private:
-    ControlRow focusRow() const;
-    ControlRow zoomRow() const;
-    ControlRow panRow() const;
-    ControlRow tiltRow() const;
-    ControlRow rollRow() const;
-    ControlRow exposureRow() const;
-    ControlRow whiteBalanceRow() const;
-
     void connectPowerLineButton(QRadioButton *button, long value);
     void connectLowLightButton(QRadioButton *button, bool on);
-    void onFocusModeToggled(QRadioButton *toggledButton, bool checked);
-    void onExposureModeToggled();
-    void onWhiteBalanceModeToggled();
-    void applyMode(bool automatic, QRadioButton *blockedButton, QRadioButton *autoButton,
-                   QRadioButton *manualButton, const ControlRow &row);
-
-    void takeRanges();
+    void onModeToggled(const FormControlRow &row, QRadioButton *toggledButton);
     void applyPowerLineFrequency(CameraSetting *setting);
     void applyLowLightCompensation(CameraSetting *setting);
 
     Ui::AdvanceWidget *ui;
+    QVector<FormControlRow> m_rows;
     CameraSetting *m_activeSetting;  // owned by the profile store
     bool m_profileFresh = false;
 };

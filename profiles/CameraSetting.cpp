@@ -13,44 +13,8 @@ const QString kVid = QStringLiteral("vid");
 const QString kPid = QStringLiteral("pid");
 const QString kProfileName = QStringLiteral("profilename");
 
-const QString kBrightness = QStringLiteral("VideoProcAmp/brightness");
-const QString kContrast = QStringLiteral("VideoProcAmp/contrast");
-const QString kHue = QStringLiteral("VideoProcAmp/hue");
-const QString kSaturation = QStringLiteral("VideoProcAmp/saturation");
-const QString kSharpness = QStringLiteral("VideoProcAmp/sharpness");
-const QString kGamma = QStringLiteral("VideoProcAmp/gamma");
-const QString kGammaEnabled = QStringLiteral("VideoProcAmp/gammaenabled");
-const QString kWhiteBalance = QStringLiteral("VideoProcAmp/whitebalance");
-const QString kWhiteBalanceAuto = QStringLiteral("VideoProcAmp/whitebalanceauto");
-const QString kBacklight = QStringLiteral("VideoProcAmp/backlightcompensation");
-const QString kBacklightEnabled = QStringLiteral("VideoProcAmp/backlightcompensationEnabled");
-const QString kGain = QStringLiteral("VideoProcAmp/gain");
-const QString kGainEnabled = QStringLiteral("VideoProcAmp/gainenabled");
-const QString kPowerLine = QStringLiteral("VideoProcAmp/powerlinefrequency");
-const QString kPowerLineEnabled = QStringLiteral("VideoProcAmp/powerlinefrequencyenabled");
-const QString kPan = QStringLiteral("CameraControl/pan");
-const QString kPanEnabled = QStringLiteral("CameraControl/panenabled");
-const QString kTilt = QStringLiteral("CameraControl/tilt");
-const QString kTiltEnabled = QStringLiteral("CameraControl/tiltenabled");
-const QString kRoll = QStringLiteral("CameraControl/roll");
-const QString kRollEnabled = QStringLiteral("CameraControl/rollenabled");
-const QString kZoom = QStringLiteral("CameraControl/zoom");
-const QString kZoomEnabled = QStringLiteral("CameraControl/zoomenabled");
-const QString kExposure = QStringLiteral("CameraControl/exposure");
-const QString kExposureAuto = QStringLiteral("CameraControl/exposureauto");
-const QString kFocus = QStringLiteral("CameraControl/focus");
-const QString kFocusAuto = QStringLiteral("CameraControl/focusauto");
-const QString kLowLight = QStringLiteral("CameraControl/lowlightcompensation");
-
 const QString kSentinelText = QStringLiteral("-10000");
 const QString kTrueText = QStringLiteral("true");
-
-enum class Family { ImageControl, CameraControl };
-
-struct Property {
-    Family family;
-    int id;
-};
 
 // Numbers are written as `long` variants, which Qt's INI writer serialises the same way on every
 // system; hand-edited files may hold plain text instead. Text that is not a number reads as 0.
@@ -62,40 +26,29 @@ long toLong(QVariant v) {
     return v.value<long>();
 }
 
+struct CameraDefault {
+    long value;
+    bool available;
+};
+
 // The camera layer zeroes the record before every read, so a failed read yields default 0 and
-// available false; both are taken as they come.
-PropertyInfo queryCamera(const CameraSetting &s, Property property) {
-    PropertyInfo info;
-    info.id = property.id;
+// available false; both are taken as they come. The power line's read reports whether the camera
+// answered; without a stored choice the camera keeps its own, as a fixed 60 Hz would flicker on
+// 50 Hz mains.
+CameraDefault cameraDefault(const CameraSetting &s, const ControlEntry &control) {
     CameraDeviceManager *camera = CameraDeviceManager::instance();
     const QString path = s.defaultsCamera();
-    if (property.family == Family::ImageControl)
-        path.isEmpty() ? camera->getProperty(info) : camera->getProperty(path, info);
-    else
-        path.isEmpty() ? camera->getCameraControlInfo(info)
-                       : camera->getCameraControlInfo(path, info);
-    return info;
-}
-
-enum class Companion { Enabled, Automatic };
-
-// Shared by the getters of every number that has a companion flag.
-long numberWithCompanion(const CameraSetting &s, const QString &key, const QString &companionKey,
-                         Property property, Companion companion, bool *flag) {
-    const long stored = toLong(s.value(key, kSentinelText));
-    *flag = s.value(companionKey, kTrueText).toBool();
-    if (stored != CameraSetting::kUseCameraDefault)
-        return stored;
-    const PropertyInfo info = queryCamera(s, property);
-    *flag = companion == Companion::Enabled ? info.available : true;
-    return info.defaultValue;
-}
-
-long plainNumber(const CameraSetting &s, const QString &key, Property property) {
-    const long stored = toLong(s.value(key, kSentinelText));
-    if (stored != CameraSetting::kUseCameraDefault)
-        return stored;
-    return queryCamera(s, property).defaultValue;
+    if (control.family == PropertyFamily::PowerLine) {
+        bool ok = true;
+        const long value = path.isEmpty() ? camera->getPowerLineFrequency(&ok)
+                                          : camera->getPowerLineFrequency(path, &ok);
+        return {value, ok};
+    }
+    PropertyInfo info;
+    info.id = control.id;
+    path.isEmpty() ? camera->getControl(control.family, info)
+                   : camera->getControl(path, control.family, info);
+    return {info.defaultValue, info.available};
 }
 
 // A hand-written value with an unquoted comma comes back from the INI reader as a list; keep its
@@ -105,16 +58,6 @@ QString storedText(const CameraSetting &s, const QString &key) {
     if (v.userType() == QMetaType::QStringList)
         return v.toStringList().join(QLatin1Char(','));
     return v.toString();
-}
-
-void setNumber(CameraSetting &s, const QString &key, long value) {
-    s.setValue(key, QVariant::fromValue<long>(value));
-}
-
-void setNumberWithFlag(CameraSetting &s, const QString &key, long value, const QString &flagKey,
-                       bool flag) {
-    setNumber(s, key, value);
-    s.setValue(flagKey, flag);
 }
 
 }  // namespace
@@ -160,160 +103,33 @@ void CameraSetting::setProfileName(const QString &name) {
     setValue(kProfileName, name);
 }
 
-long CameraSetting::brightness() const {
-    return plainNumber(*this, kBrightness, {Family::ImageControl, VideoProcAmp_Brightness});
-}
-void CameraSetting::setBrightness(long value) {
-    setNumber(*this, kBrightness, value);
-}
-
-long CameraSetting::contrast() const {
-    return plainNumber(*this, kContrast, {Family::ImageControl, VideoProcAmp_Contrast});
-}
-void CameraSetting::setContrast(long value) {
-    setNumber(*this, kContrast, value);
-}
-
-long CameraSetting::hue() const {
-    return plainNumber(*this, kHue, {Family::ImageControl, VideoProcAmp_Hue});
-}
-void CameraSetting::setHue(long value) {
-    setNumber(*this, kHue, value);
-}
-
-long CameraSetting::saturation() const {
-    return plainNumber(*this, kSaturation, {Family::ImageControl, VideoProcAmp_Saturation});
-}
-void CameraSetting::setSaturation(long value) {
-    setNumber(*this, kSaturation, value);
-}
-
-long CameraSetting::sharpness() const {
-    return plainNumber(*this, kSharpness, {Family::ImageControl, VideoProcAmp_Sharpness});
-}
-void CameraSetting::setSharpness(long value) {
-    setNumber(*this, kSharpness, value);
-}
-
-long CameraSetting::gamma(bool *enabled) const {
-    return numberWithCompanion(*this, kGamma, kGammaEnabled,
-                               {Family::ImageControl, VideoProcAmp_Gamma}, Companion::Enabled,
-                               enabled);
-}
-void CameraSetting::setGamma(long value, bool enabled) {
-    setNumberWithFlag(*this, kGamma, value, kGammaEnabled, enabled);
-}
-
-long CameraSetting::gain(bool *enabled) const {
-    return numberWithCompanion(*this, kGain, kGainEnabled,
-                               {Family::ImageControl, VideoProcAmp_Gain}, Companion::Enabled,
-                               enabled);
-}
-void CameraSetting::setGain(long value, bool enabled) {
-    setNumberWithFlag(*this, kGain, value, kGainEnabled, enabled);
-}
-
-// Unlike every other number, an absent backlight value is told by empty text, so a stored
-// -10000 is a value of its own here.
-long CameraSetting::backlightCompensation(bool *enabled) const {
-    const QVariant stored = value(kBacklight, QString());
-    *enabled = value(kBacklightEnabled, kTrueText).toBool();
-    if (stored.toString().isEmpty()) {
-        const PropertyInfo info =
-            queryCamera(*this, {Family::ImageControl, VideoProcAmp_BacklightCompensation});
-        *enabled = info.available;
-        return info.defaultValue;
+long CameraSetting::controlValue(Control which, bool *companion) const {
+    const ControlEntry &control = controlEntry(which);
+    const bool emptyIsAbsent = control.storage != Storage::Number;
+    const QVariant stored =
+        value(QLatin1String(control.key), emptyIsAbsent ? QString() : kSentinelText);
+    bool flag = true;
+    if (control.companionKey)
+        flag = value(QLatin1String(control.companionKey), kTrueText).toBool();
+    const bool absent =
+        emptyIsAbsent ? stored.toString().isEmpty() : toLong(stored) == kUseCameraDefault;
+    if (!absent) {
+        if (companion)
+            *companion = flag;
+        return control.storage == Storage::FlagOrEmpty ? stored.toBool() : toLong(stored);
     }
-    return toLong(stored);
-}
-void CameraSetting::setBacklightCompensation(long value, bool enabled) {
-    setNumberWithFlag(*this, kBacklight, value, kBacklightEnabled, enabled);
-}
-
-long CameraSetting::powerLineFrequency(bool *enabled) const {
-    const long stored = toLong(value(kPowerLine, kSentinelText));
-    *enabled = value(kPowerLineEnabled, kTrueText).toBool();
-    if (stored != kUseCameraDefault)
-        return stored;
-    // Without a stored choice the camera keeps its own: a fixed 60 Hz would flicker on 50 Hz mains.
-    CameraDeviceManager *camera = CameraDeviceManager::instance();
-    return m_defaultsCamera.isEmpty() ? camera->getPowerLineFrequency(enabled)
-                                      : camera->getPowerLineFrequency(m_defaultsCamera, enabled);
-}
-void CameraSetting::setPowerLineFrequency(long value, bool enabled) {
-    setNumberWithFlag(*this, kPowerLine, value, kPowerLineEnabled, enabled);
+    const CameraDefault fallback = cameraDefault(*this, control);
+    if (companion)
+        *companion = control.companion == Companion::Automatic || fallback.available;
+    return control.storage == Storage::FlagOrEmpty ? fallback.value != 0 : fallback.value;
 }
 
-long CameraSetting::pan(bool *enabled) const {
-    return numberWithCompanion(*this, kPan, kPanEnabled, {Family::CameraControl, CameraControl_Pan},
-                               Companion::Enabled, enabled);
-}
-void CameraSetting::setPan(long value, bool enabled) {
-    setNumberWithFlag(*this, kPan, value, kPanEnabled, enabled);
-}
-
-long CameraSetting::tilt(bool *enabled) const {
-    return numberWithCompanion(*this, kTilt, kTiltEnabled,
-                               {Family::CameraControl, CameraControl_Tilt}, Companion::Enabled,
-                               enabled);
-}
-void CameraSetting::setTilt(long value, bool enabled) {
-    setNumberWithFlag(*this, kTilt, value, kTiltEnabled, enabled);
-}
-
-long CameraSetting::roll(bool *enabled) const {
-    return numberWithCompanion(*this, kRoll, kRollEnabled,
-                               {Family::CameraControl, CameraControl_Roll}, Companion::Enabled,
-                               enabled);
-}
-void CameraSetting::setRoll(long value, bool enabled) {
-    setNumberWithFlag(*this, kRoll, value, kRollEnabled, enabled);
-}
-
-long CameraSetting::zoom(bool *enabled) const {
-    return numberWithCompanion(*this, kZoom, kZoomEnabled,
-                               {Family::CameraControl, CameraControl_Zoom}, Companion::Enabled,
-                               enabled);
-}
-void CameraSetting::setZoom(long value, bool enabled) {
-    setNumberWithFlag(*this, kZoom, value, kZoomEnabled, enabled);
-}
-
-long CameraSetting::whiteBalance(bool *automatic) const {
-    return numberWithCompanion(*this, kWhiteBalance, kWhiteBalanceAuto,
-                               {Family::ImageControl, VideoProcAmp_WhiteBalance},
-                               Companion::Automatic, automatic);
-}
-void CameraSetting::setWhiteBalance(long value, bool automatic) {
-    setNumberWithFlag(*this, kWhiteBalance, value, kWhiteBalanceAuto, automatic);
-}
-
-long CameraSetting::exposure(bool *automatic) const {
-    return numberWithCompanion(*this, kExposure, kExposureAuto,
-                               {Family::CameraControl, CameraControl_Exposure},
-                               Companion::Automatic, automatic);
-}
-void CameraSetting::setExposure(long value, bool automatic) {
-    setNumberWithFlag(*this, kExposure, value, kExposureAuto, automatic);
-}
-
-long CameraSetting::focus(bool *automatic) const {
-    return numberWithCompanion(*this, kFocus, kFocusAuto,
-                               {Family::CameraControl, CameraControl_Focus}, Companion::Automatic,
-                               automatic);
-}
-void CameraSetting::setFocus(long value, bool automatic) {
-    setNumberWithFlag(*this, kFocus, value, kFocusAuto, automatic);
-}
-
-bool CameraSetting::lowLightCompensation() const {
-    const QVariant stored = value(kLowLight, QString());
-    if (stored.toString().isEmpty())
-        return queryCamera(*this,
-                           {Family::CameraControl, KSPROPERTY_CAMERACONTROL_AUTO_EXPOSURE_PRIORITY})
-                   .defaultValue != 0;
-    return stored.toBool();
-}
-void CameraSetting::setLowLightCompensation(bool on) {
-    setValue(kLowLight, on);
+void CameraSetting::setControlValue(Control which, long number, bool companion) {
+    const ControlEntry &control = controlEntry(which);
+    if (control.storage == Storage::FlagOrEmpty)
+        setValue(QLatin1String(control.key), number != 0);
+    else
+        setValue(QLatin1String(control.key), QVariant::fromValue<long>(number));
+    if (control.companionKey)
+        setValue(QLatin1String(control.companionKey), companion);
 }

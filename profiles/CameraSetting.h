@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "ControlTable.h"
 #include "IniSettings.h"
 
 // One profile: a settings object on one INI file. Numbers are stored as `long` variants; an absent
@@ -29,45 +30,66 @@ public:
     QString profileName();
     void setProfileName(const QString &name);
 
-    long brightness() const;
-    void setBrightness(long value);
-    long contrast() const;
-    void setContrast(long value);
-    long hue() const;
-    void setHue(long value);
-    long saturation() const;
-    void setSaturation(long value);
-    long sharpness() const;
-    void setSharpness(long value);
+    // Any control of the table, by its storage and default rules. `companion` (may be null)
+    // receives the enabled or automatic flag of controls that have one; a flag control reads 0
+    // or 1.
+    long controlValue(Control control, bool *companion = nullptr) const;
+    // Writes the value, then the companion flag of controls that have one.
+    void setControlValue(Control control, long value, bool companion = false);
+
+    long brightness() const { return controlValue(Control::Brightness); }
+    void setBrightness(long value) { setControlValue(Control::Brightness, value); }
+    long contrast() const { return controlValue(Control::Contrast); }
+    void setContrast(long value) { setControlValue(Control::Contrast, value); }
+    long hue() const { return controlValue(Control::Hue); }
+    void setHue(long value) { setControlValue(Control::Hue, value); }
+    long saturation() const { return controlValue(Control::Saturation); }
+    void setSaturation(long value) { setControlValue(Control::Saturation, value); }
+    long sharpness() const { return controlValue(Control::Sharpness); }
+    void setSharpness(long value) { setControlValue(Control::Sharpness, value); }
 
     // Companion "enabled" flags.
-    long gamma(bool *enabled) const;
-    void setGamma(long value, bool enabled);
-    long gain(bool *enabled) const;
-    void setGain(long value, bool enabled);
-    long backlightCompensation(bool *enabled) const;
-    void setBacklightCompensation(long value, bool enabled);
-    long powerLineFrequency(bool *enabled) const;
-    void setPowerLineFrequency(long value, bool enabled);
-    long pan(bool *enabled) const;
-    void setPan(long value, bool enabled);
-    long tilt(bool *enabled) const;
-    void setTilt(long value, bool enabled);
-    long roll(bool *enabled) const;
-    void setRoll(long value, bool enabled);
-    long zoom(bool *enabled) const;
-    void setZoom(long value, bool enabled);
+    long gamma(bool *enabled) const { return controlValue(Control::Gamma, enabled); }
+    void setGamma(long value, bool enabled) { setControlValue(Control::Gamma, value, enabled); }
+    long gain(bool *enabled) const { return controlValue(Control::Gain, enabled); }
+    void setGain(long value, bool enabled) { setControlValue(Control::Gain, value, enabled); }
+    long backlightCompensation(bool *enabled) const {
+        return controlValue(Control::BacklightCompensation, enabled);
+    }
+    void setBacklightCompensation(long value, bool enabled) {
+        setControlValue(Control::BacklightCompensation, value, enabled);
+    }
+    long powerLineFrequency(bool *enabled) const {
+        return controlValue(Control::PowerLineFrequency, enabled);
+    }
+    void setPowerLineFrequency(long value, bool enabled) {
+        setControlValue(Control::PowerLineFrequency, value, enabled);
+    }
+    long pan(bool *enabled) const { return controlValue(Control::Pan, enabled); }
+    void setPan(long value, bool enabled) { setControlValue(Control::Pan, value, enabled); }
+    long tilt(bool *enabled) const { return controlValue(Control::Tilt, enabled); }
+    void setTilt(long value, bool enabled) { setControlValue(Control::Tilt, value, enabled); }
+    long roll(bool *enabled) const { return controlValue(Control::Roll, enabled); }
+    void setRoll(long value, bool enabled) { setControlValue(Control::Roll, value, enabled); }
+    long zoom(bool *enabled) const { return controlValue(Control::Zoom, enabled); }
+    void setZoom(long value, bool enabled) { setControlValue(Control::Zoom, value, enabled); }
 
     // Companion "auto" flags.
-    long whiteBalance(bool *automatic) const;
-    void setWhiteBalance(long value, bool automatic);
-    long exposure(bool *automatic) const;
-    void setExposure(long value, bool automatic);
-    long focus(bool *automatic) const;
-    void setFocus(long value, bool automatic);
+    long whiteBalance(bool *automatic) const {
+        return controlValue(Control::WhiteBalance, automatic);
+    }
+    void setWhiteBalance(long value, bool automatic) {
+        setControlValue(Control::WhiteBalance, value, automatic);
+    }
+    long exposure(bool *automatic) const { return controlValue(Control::Exposure, automatic); }
+    void setExposure(long value, bool automatic) {
+        setControlValue(Control::Exposure, value, automatic);
+    }
+    long focus(bool *automatic) const { return controlValue(Control::Focus, automatic); }
+    void setFocus(long value, bool automatic) { setControlValue(Control::Focus, value, automatic); }
 
-    bool lowLightCompensation() const;
-    void setLowLightCompensation(bool on);
+    bool lowLightCompensation() const { return controlValue(Control::LowLightCompensation) != 0; }
+    void setLowLightCompensation(bool on) { setControlValue(Control::LowLightCompensation, on); }
 
 private:
     QString m_filePath;

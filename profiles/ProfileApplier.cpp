@@ -12,73 +12,27 @@ namespace {
 
 const QString kStandardProfile = QStringLiteral("Standard Profile");
 
-enum class Family { ImageControl, CameraControl };
-enum class Flag { None, Enabled, Automatic };
-
-struct Control {
-    Family family;
-    int id;
-    Flag flag;
-    long (*read)(const CameraSetting &record, bool *flag);
-};
-
-// In the order the pages apply them: the image controls, then power line and low-light
-// compensation, then the camera controls.
-const Control kImageControls[] = {
-    {Family::ImageControl, VideoProcAmp_Brightness, Flag::None,
-     [](const CameraSetting &s, bool *) { return s.brightness(); }},
-    {Family::ImageControl, VideoProcAmp_Contrast, Flag::None,
-     [](const CameraSetting &s, bool *) { return s.contrast(); }},
-    {Family::ImageControl, VideoProcAmp_Hue, Flag::None,
-     [](const CameraSetting &s, bool *) { return s.hue(); }},
-    {Family::ImageControl, VideoProcAmp_Saturation, Flag::None,
-     [](const CameraSetting &s, bool *) { return s.saturation(); }},
-    {Family::ImageControl, VideoProcAmp_Sharpness, Flag::None,
-     [](const CameraSetting &s, bool *) { return s.sharpness(); }},
-    {Family::ImageControl, VideoProcAmp_Gamma, Flag::Enabled,
-     [](const CameraSetting &s, bool *f) { return s.gamma(f); }},
-    {Family::ImageControl, VideoProcAmp_BacklightCompensation, Flag::Enabled,
-     [](const CameraSetting &s, bool *f) { return s.backlightCompensation(f); }},
-    {Family::ImageControl, VideoProcAmp_Gain, Flag::Enabled,
-     [](const CameraSetting &s, bool *f) { return s.gain(f); }},
-};
-
-const Control kCameraControls[] = {
-    {Family::CameraControl, CameraControl_Focus, Flag::Automatic,
-     [](const CameraSetting &s, bool *f) { return s.focus(f); }},
-    {Family::CameraControl, CameraControl_Zoom, Flag::Enabled,
-     [](const CameraSetting &s, bool *f) { return s.zoom(f); }},
-    {Family::CameraControl, CameraControl_Pan, Flag::Enabled,
-     [](const CameraSetting &s, bool *f) { return s.pan(f); }},
-    {Family::CameraControl, CameraControl_Tilt, Flag::Enabled,
-     [](const CameraSetting &s, bool *f) { return s.tilt(f); }},
-    {Family::CameraControl, CameraControl_Roll, Flag::Enabled,
-     [](const CameraSetting &s, bool *f) { return s.roll(f); }},
-    {Family::ImageControl, VideoProcAmp_WhiteBalance, Flag::Automatic,
-     [](const CameraSetting &s, bool *f) { return s.whiteBalance(f); }},
-    {Family::CameraControl, CameraControl_Exposure, Flag::Automatic,
-     [](const CameraSetting &s, bool *f) { return s.exposure(f); }},
-};
-
-void applyControl(const Control &control, CameraSetting &record, const QString &path) {
+// Absent values become the camera's defaults; controls the profile marks as not enabled stay as
+// the camera has them.
+void applyControl(const ControlEntry &control, CameraSetting &record, const QString &path) {
     CameraDeviceManager *camera = CameraDeviceManager::instance();
-    bool flag = control.flag != Flag::Automatic;
-    long value = control.read(record, &flag);
-    if (control.flag == Flag::Enabled && !flag)
+    bool flag = true;
+    long value = record.controlValue(control.control, &flag);
+    if (control.companion == Companion::Enabled && !flag)
         return;
-    const bool automatic = control.flag == Flag::Automatic && flag;
-    // The pages' sliders hold a value within the camera's range; so does this camera.
-    PropertyInfo range;
-    range.id = control.id;
-    const bool ranged = control.family == Family::ImageControl
-                            ? camera->getProperty(path, range)
-                            : camera->getCameraControlInfo(path, range);
-    if (ranged && range.min <= range.max)
-        value = std::clamp(value, range.min, range.max);
-    if (control.family == Family::ImageControl)
-        camera->setProperty(path, VideoProcAmpProperty(control.id), value, automatic);
-    else
-        camera->setCameraControl(path, CameraControlProperty(control.id), value, automatic);
+    if (control.family == PropertyFamily::PowerLine) {
+        camera->setPowerLineFrequency(path, powerLineChoice(value));
+        return;
+    }
+    if (control.storage != Storage::FlagOrEmpty) {
+        // The pages' sliders hold a value within the camera's range; so does this camera.
+        PropertyInfo range;
+        range.id = control.id;
+        if (camera->getControl(path, control.family, range) && range.min <= range.max)
+            value = std::clamp(value, range.min, range.max);
+    }
+    camera->setControl(path, control.family, control.id, value,
+                       control.companion == Companion::Automatic && flag);
 }
 
 QString activeProfileFile(const QString &vid, const QString &pid) {
@@ -100,19 +54,7 @@ QString activeProfileFile(const QString &vid, const QString &pid) {
 void applyProfile(CameraSetting &record, const QString &devicePath) {
     const QString previous = record.defaultsCamera();
     record.setDefaultsCamera(devicePath);
-    CameraDeviceManager *camera = CameraDeviceManager::instance();
-    for (const Control &control : kImageControls)
-        applyControl(control, record, devicePath);
-    bool enabled = true;
-    const long powerLine = record.powerLineFrequency(&enabled);
-    if (enabled)
-        camera->setPowerLineFrequency(devicePath,
-                                      powerLine >= PowerLine_Disabled && powerLine <= PowerLine_60Hz
-                                          ? powerLine
-                                          : long(PowerLine_Auto));
-    camera->setCameraControl(devicePath, KSPROPERTY_CAMERACONTROL_AUTO_EXPOSURE_PRIORITY,
-                             record.lowLightCompensation() ? 1 : 0, false);
-    for (const Control &control : kCameraControls)
+    for (const ControlEntry &control : kControls)
         applyControl(control, record, devicePath);
     record.setDefaultsCamera(previous);
 }

@@ -7,10 +7,9 @@
 #include <cstdint>
 
 #include "ControlUnits.h"
+#include "PropertyIds.h"
 
 namespace v4l2backend {
-
-enum class Family { VideoProcAmp, CameraControl };
 
 // The control that switches a value control between automatic and manual.
 enum class Companion {
@@ -27,7 +26,7 @@ struct ControlMapping {
 };
 
 // Null for an id without a V4L2 counterpart (roll, colour enable, ids outside the families).
-const ControlMapping *findControlMapping(Family family, std::int32_t id);
+const ControlMapping *findControlMapping(PropertyFamily family, std::int32_t id);
 
 // Exposure-menu entries: the manual one, and the automatic ones in order of preference (aperture
 // priority, then auto). Shutter priority (2) leaves the exposure time to the user, so for the

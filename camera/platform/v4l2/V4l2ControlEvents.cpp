@@ -14,19 +14,14 @@ namespace v4l2backend {
 
 namespace {
 
-// Beyond the highest id of either family.
-constexpr std::int32_t kIdsToTry = 32;
-
 // Every control (and its automatic-mode companion) that stands for a property.
 std::set<std::uint32_t> watchedControls() {
     std::set<std::uint32_t> cids;
-    for (Family family : {Family::VideoProcAmp, Family::CameraControl}) {
-        for (std::int32_t id = 0; id < kIdsToTry; ++id) {
-            if (const ControlMapping *mapping = findControlMapping(family, id)) {
-                cids.insert(mapping->valueCid);
-                if (mapping->companion != Companion::None)
-                    cids.insert(mapping->companionCid);
-            }
+    for (const NamedProperty &property : kNamedProperties) {
+        if (const ControlMapping *mapping = findControlMapping(property.family, property.id)) {
+            cids.insert(mapping->valueCid);
+            if (mapping->companion != Companion::None)
+                cids.insert(mapping->companionCid);
         }
     }
     cids.insert(V4L2_CID_POWER_LINE_FREQUENCY);

@@ -22,7 +22,7 @@ namespace v4l2backend {
 
 class V4l2ControlFamily : public capture::ControlFamily {
 public:
-    V4l2ControlFamily(std::shared_ptr<DeviceFile> file, Family family)
+    V4l2ControlFamily(std::shared_ptr<DeviceFile> file, PropertyFamily family)
         : m_file(std::move(file)), m_family(family) {}
 
     capture::Result getRange(std::int32_t id, std::int32_t *min, std::int32_t *max,
@@ -44,7 +44,7 @@ private:
     capture::Result setManual(const ControlMapping &mapping, std::int32_t value);
 
     std::shared_ptr<DeviceFile> m_file;
-    Family m_family;
+    PropertyFamily m_family;
 };
 
 }  // namespace v4l2backend

@@ -14,11 +14,11 @@ public:
     explicit V4l2BoundDevice(std::shared_ptr<DeviceFile> file) : m_file(std::move(file)) {}
 
     capture::Result queryVideoProcAmp(std::unique_ptr<capture::ControlFamily> &out) override {
-        out = std::make_unique<V4l2ControlFamily>(m_file, Family::VideoProcAmp);
+        out = std::make_unique<V4l2ControlFamily>(m_file, PropertyFamily::VideoProcAmp);
         return capture::kOk;
     }
     capture::Result queryCameraControl(std::unique_ptr<capture::ControlFamily> &out) override {
-        out = std::make_unique<V4l2ControlFamily>(m_file, Family::CameraControl);
+        out = std::make_unique<V4l2ControlFamily>(m_file, PropertyFamily::CameraControl);
         return capture::kOk;
     }
     capture::Result queryKsPropertySet(std::unique_ptr<capture::KsPropertySet> &out) override {
