@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "CaptureServices.h"
+#include "ControlTable.h"
 #include "PropertyIds.h"
 #include "PropertyInfo.h"
 
@@ -86,22 +87,30 @@ public:
     bool watchControlChanges(const QString &path,
                              std::unique_ptr<capture::ControlChangeWatch> &out);
 
-    void setBrightness(long value);
-    void setContrast(long value);
-    void setHue(long value);
-    void setSaturation(long value);
-    void setSharpness(long value);
-    void setGamma(long value);
-    void setWhiteBalance(long value, bool automatic);
-    void setBacklightCompensation(long value);
-    void setGain(long value);
-    void setPan(long value);
-    void setTilt(long value);
-    void setRoll(long value);
-    void setZoom(long value);
-    void setExposure(long value, bool automatic);
-    void setFocus(long value, bool automatic);
-    void setLowLightCompensation(bool on);
+    // A control of the table (ControlTable.h) other than the power line, on the current device.
+    void setControl(Control control, long value, bool automatic = false) {
+        setControl(controlEntry(control).family, controlEntry(control).id, value, automatic);
+    }
+    void setBrightness(long value) { setControl(Control::Brightness, value); }
+    void setContrast(long value) { setControl(Control::Contrast, value); }
+    void setHue(long value) { setControl(Control::Hue, value); }
+    void setSaturation(long value) { setControl(Control::Saturation, value); }
+    void setSharpness(long value) { setControl(Control::Sharpness, value); }
+    void setGamma(long value) { setControl(Control::Gamma, value); }
+    void setWhiteBalance(long value, bool automatic) {
+        setControl(Control::WhiteBalance, value, automatic);
+    }
+    void setBacklightCompensation(long value) { setControl(Control::BacklightCompensation, value); }
+    void setGain(long value) { setControl(Control::Gain, value); }
+    void setPan(long value) { setControl(Control::Pan, value); }
+    void setTilt(long value) { setControl(Control::Tilt, value); }
+    void setRoll(long value) { setControl(Control::Roll, value); }
+    void setZoom(long value) { setControl(Control::Zoom, value); }
+    void setExposure(long value, bool automatic) {
+        setControl(Control::Exposure, value, automatic);
+    }
+    void setFocus(long value, bool automatic) { setControl(Control::Focus, value, automatic); }
+    void setLowLightCompensation(bool on) { setControl(Control::LowLightCompensation, on ? 1 : 0); }
 
 signals:
     // Arrivals and removals reported by backends that deliver them to the program (every backend

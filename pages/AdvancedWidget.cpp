@@ -16,8 +16,6 @@
 
 namespace {
 
-using EnabledGetter = long (CameraSetting::*)(bool *) const;
-
 CameraDeviceManager *camera() {
     return CameraDeviceManager::instance();
 }
@@ -54,10 +52,8 @@ AdvancedWidget::AdvancedWidget(QWidget *parent)
     setContentsMargins(0, 0, 0, 0);
     ui->gridLayout->setSpacing(scaledPixels(6, factor));
 
-    connectPowerLineButton(ui->rbtnPLDisabled, PowerLine_Disabled);
-    connectPowerLineButton(ui->rbtnPL50, PowerLine_50Hz);
-    connectPowerLineButton(ui->rbtnPL60, PowerLine_60Hz);
-    connectPowerLineButton(ui->rbtnPLAuto, PowerLine_Auto);
+    for (long value = PowerLine_Disabled; value <= PowerLine_Auto; ++value)
+        connectPowerLineButton(powerLineButtons()[value], value);
     connectLowLightButton(ui->rbtnLLCOn, true);
     connectLowLightButton(ui->rbtnLLCOff, false);
 
@@ -106,6 +102,10 @@ AdvancedWidget::~AdvancedWidget() {
     delete ui;
 }
 
+std::array<QRadioButton *, 4> AdvancedWidget::powerLineButtons() const {
+    return {ui->rbtnPLDisabled, ui->rbtnPL50, ui->rbtnPL60, ui->rbtnPLAuto};
+}
+
 void AdvancedWidget::connectPowerLineButton(QRadioButton *button, long value) {
     // The button going off reports too, so one choice writes once and marks twice.
     connect(button, &QRadioButton::toggled, this, [button, value]() {
@@ -137,8 +137,7 @@ void AdvancedWidget::onModeToggled(const FormControlRow &row, QRadioButton *togg
     }
     row.row.plusButton()->setEnabled(!automatic);
     row.row.minusButton()->setEnabled(!automatic);
-    camera()->setControl(row.control->family, row.control->id, row.row.slider()->value(),
-                         automatic);
+    camera()->setControl(row.control->control, row.row.slider()->value(), automatic);
     markProfileModified();
 }
 
@@ -153,8 +152,7 @@ void AdvancedWidget::onDeviceSelChanged(QString strDevKey) {
 }
 
 void AdvancedWidget::applyPowerLineFrequency(CameraSetting *setting) {
-    QRadioButton *const buttons[] = {ui->rbtnPLDisabled, ui->rbtnPL50, ui->rbtnPL60,
-                                     ui->rbtnPLAuto};
+    const auto buttons = powerLineButtons();
     bool enabled = true;
     const long value = setting->powerLineFrequency(&enabled);
     for (QRadioButton *button : buttons)
@@ -203,14 +201,14 @@ void AdvancedWidget::onProfileSelChanged(CameraSetting *activeSetting) {
             row.row.field()->setText(QString::number(value));
             formModeButton(this, control, flag ? "Auto" : "Manual")->setChecked(true);
             row.row.slider()->setVisible(!flag);
-            camera()->setControl(control.family, control.id, value, flag);
+            camera()->setControl(control.control, value, flag);
             continue;
         }
         if (control.profileLog)
             qDebug() << control.profileLog << value;
         row.row.slider()->setEnabled(flag);
         if (flag)
-            camera()->setControl(control.family, control.id, value, false);
+            camera()->setControl(control.control, value);
         // A real change runs the row handler, which writes the camera even for a disabled row.
         row.row.slider()->setValue(int(value));
         row.row.field()->setText(QString::number(value));
@@ -230,20 +228,13 @@ void AdvancedWidget::onProfileNeetToSave(CameraSetting *activeSetting) {
     if (!activeSetting)
         return;
 
-    QRadioButton *powerLine = ui->rbtnPLAuto;
-    long powerLineValue = PowerLine_Auto;
-    const std::pair<QRadioButton *, long> explicitChoices[] = {
-        {ui->rbtnPLDisabled, PowerLine_Disabled},
-        {ui->rbtnPL50, PowerLine_50Hz},
-        {ui->rbtnPL60, PowerLine_60Hz}};
-    for (const auto &choice : explicitChoices) {
-        if (choice.first->isChecked()) {
-            powerLine = choice.first;
-            powerLineValue = choice.second;
-            break;
-        }
-    }
-    activeSetting->setPowerLineFrequency(powerLineValue, powerLine->isEnabled());
+    const auto powerLine = powerLineButtons();
+    long choice = PowerLine_Auto;
+    for (long value = PowerLine_Disabled; value < PowerLine_Auto && choice == PowerLine_Auto;
+         ++value)
+        if (powerLine[value]->isChecked())
+            choice = value;
+    activeSetting->setPowerLineFrequency(choice, powerLine[choice]->isEnabled());
     activeSetting->setLowLightCompensation(ui->rbtnLLCOn->isChecked());
     for (const FormControlRow &row : qAsConst(m_rows)) {
         if (row.control->companion == Companion::Automatic)
@@ -265,14 +256,13 @@ void AdvancedWidget::refreshFromProfile() {
         ui->slFocus->setValue(int(m_activeSetting->focus(&automatic)));
     }
     ui->txtFocus->setText(QString::number(ui->slFocus->value()));
-    for (const std::pair<QSlider *, EnabledGetter> &row :
-         {std::pair<QSlider *, EnabledGetter>{ui->slZoom, &CameraSetting::zoom},
-          std::pair<QSlider *, EnabledGetter>{ui->slPan, &CameraSetting::pan}}) {
+    for (const auto &[slider, control] :
+         {std::pair{ui->slZoom, Control::Zoom}, std::pair{ui->slPan, Control::Pan}}) {
         bool enabled = true;
-        const long value = (m_activeSetting->*row.second)(&enabled);
+        const long value = m_activeSetting->controlValue(control, &enabled);
         if (enabled)
-            row.first->setValue(int(value));
-        row.first->setEnabled(enabled);
+            slider->setValue(int(value));
+        slider->setEnabled(enabled);
     }
     adjustSize();
 }

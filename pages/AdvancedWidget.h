@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <QVector>
+#include <array>
 
 #include "FormControlRows.h"
 #include "SettingWidget.h"
@@ -37,6 +38,8 @@ public slots:
     void onProfileNeetToSave(CameraSetting *activeSetting);
 
 private:
+    // Indexed by the power-line value each stands for.
+    std::array<QRadioButton *, 4> powerLineButtons() const;
     void connectPowerLineButton(QRadioButton *button, long value);
     void connectLowLightButton(QRadioButton *button, bool on);
     void onModeToggled(const FormControlRow &row, QRadioButton *toggledButton);

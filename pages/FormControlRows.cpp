@@ -74,7 +74,7 @@ void connectSliders(QObject *context, const QVector<FormControlRow> &rows) {
         row.row.connectSlider(context, [control](int value) {
             if (control->sliderLog)
                 qDebug() << control->sliderLog;
-            CameraDeviceManager::instance()->setControl(control->family, control->id, value, false);
+            CameraDeviceManager::instance()->setControl(control->control, value);
         });
     }
 }
