@@ -51,10 +51,7 @@ AdjustmentWidget::AdjustmentWidget(QWidget *parent)
         hidden->setVisible(false);
 
     setFormIcons(this, m_scaleFactor);
-    for (const FormControlRow &row : qAsConst(m_rows))
-        row.row.setUpPlusButton(m_scaleFactor);
-    for (const FormControlRow &row : qAsConst(m_rows))
-        row.row.setUpMinusButton(m_scaleFactor);
+    setUpStepButtons(m_rows, m_scaleFactor);
     connect(ui->cbbDevices, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &AdjustmentWidget::onCurrentDeviceIndexChanged);
 

@@ -73,10 +73,7 @@ AdvancedWidget::AdvancedWidget(QWidget *parent)
     }
 
     setFormIcons(this, factor);
-    for (const FormControlRow &row : qAsConst(m_rows))
-        row.row.setUpPlusButton(factor);
-    for (const FormControlRow &row : qAsConst(m_rows))
-        row.row.setUpMinusButton(factor);
+    setUpStepButtons(m_rows, factor);
 
     adjustSize();
 

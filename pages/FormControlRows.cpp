@@ -68,6 +68,13 @@ void setFormIcons(const QWidget *form, double factor) {
                 setRowIcon(label, QLatin1String(control.icon), factor);
 }
 
+void setUpStepButtons(const QVector<FormControlRow> &rows, double factor) {
+    for (const FormControlRow &row : rows)
+        row.row.setUpPlusButton(factor);
+    for (const FormControlRow &row : rows)
+        row.row.setUpMinusButton(factor);
+}
+
 void connectSliders(QObject *context, const QVector<FormControlRow> &rows) {
     for (const FormControlRow &row : rows) {
         const ControlEntry *control = row.control;

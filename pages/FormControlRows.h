@@ -25,6 +25,9 @@ QRadioButton *formModeButton(const QWidget *form, const ControlEntry &control, c
 // Every icon label of the table that the form holds gets its control's icon.
 void setFormIcons(const QWidget *form, double factor);
 
+// Every plus button, then every minus button (ControlRow::setUpPlusButton, setUpMinusButton).
+void setUpStepButtons(const QVector<FormControlRow> &rows, double factor);
+
 // A slider move writes its value in manual mode, whatever mode buttons show.
 void connectSliders(QObject *context, const QVector<FormControlRow> &rows);
 
