@@ -53,9 +53,10 @@ struct ControlEntry {
     const char *companionKey;
     Storage storage;
     ControlPage page;
-    // Form object names: "sl" and "txt" with formName for the slider and the value field (none
-    // for the radio groups), "btnAdd", "btnSub" and "rbtn" with shortName for the plus and minus
-    // buttons and the mode or choice buttons; the icon label and its resource.
+    // Form object names: "sl" and "txt" with formName for the slider and the value field,
+    // "btnAdd", "btnSub" and "rbtn" with shortName for the plus and minus buttons and the mode
+    // buttons ("Auto", "Manual"); the icon label and its resource. None for the radio groups,
+    // which the Advanced page wires itself.
     const char *formName;
     const char *shortName;
     const char *iconLabel;
@@ -97,10 +98,10 @@ constexpr ControlEntry kControls[] = {
     {Control::PowerLineFrequency, PropertyFamily::PowerLine, capture::kPowerLinePropertyId,
      "VideoProcAmp/powerlinefrequency", Companion::Enabled,
      "VideoProcAmp/powerlinefrequencyenabled", Storage::Number, ControlPage::Advanced, nullptr,
-     "PL", nullptr, nullptr, nullptr, nullptr},
+     nullptr, nullptr, nullptr, nullptr, nullptr},
     {Control::LowLightCompensation, kCameraFamily, KSPROPERTY_CAMERACONTROL_AUTO_EXPOSURE_PRIORITY,
      "CameraControl/lowlightcompensation", Companion::None, nullptr, Storage::FlagOrEmpty,
-     ControlPage::Advanced, nullptr, "LLC", nullptr, nullptr, nullptr, nullptr},
+     ControlPage::Advanced, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
     {Control::Focus, kCameraFamily, CameraControl_Focus, "CameraControl/focus",
      Companion::Automatic, "CameraControl/focusauto", Storage::Number, ControlPage::Advanced,
      "Focus", "Focus", "lblFocusIcon", ":/resources/images/focus.svg", nullptr, nullptr},
