@@ -1,19 +1,17 @@
 #pragma once
 
-// A capture filter as a camera driver would expose it, for a machine without cameras: the filter
-// itself, its two control families and its kernel-streaming properties, all sharing one reference
-// count so that a test can see whether every reference handed out came back.
+// A capture filter as a camera driver exposes it, answering by the SDK's own identifiers and
+// layouts: two control families and the power-line property share the filter's reference count,
+// so a test sees whether every reference handed out came back.
 
 #include <windows.h>
 
 #include <dshow.h>
+#include <ks.h>
+#include <ksmedia.h>
 
 #include <cstring>
 #include <map>
-#include <set>
-
-#include "DirectShowIds.h"
-#include "PowerLineData.h"
 
 // An interface of the filter whose IUnknown is the filter's own.
 template <class Interface>
@@ -30,131 +28,99 @@ private:
     IUnknown &m_owner;
 };
 
+// Controls 0 to 9 and 19; a range has a distinct number per field, so a swapped output shows.
+template <class Interface>
+class FakeControls final : public FilterPart<Interface> {
+public:
+    using FilterPart<Interface>::FilterPart;
+    std::map<LONG, std::pair<LONG, LONG>> values;  // id: value, flags
+
+    HRESULT STDMETHODCALLTYPE GetRange(LONG id, LONG *min, LONG *max, LONG *step, LONG *def,
+                                       LONG *caps) override {
+        if (!known(id))
+            return E_INVALIDARG;
+        *min = -5 - id, *max = 250 + id, *step = 5, *def = 10 * id + 1, *caps = 3;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Set(LONG id, LONG value, LONG flags) override {
+        return known(id) ? (values[id] = {value, flags}, S_OK) : E_INVALIDARG;
+    }
+    HRESULT STDMETHODCALLTYPE Get(LONG id, LONG *value, LONG *flags) override {
+        if (!known(id))
+            return E_INVALIDARG;
+        *value = values[id].first, *flags = values[id].second;
+        return S_OK;
+    }
+
+private:
+    static bool known(LONG id) { return (id >= 0 && id < 10) || id == 19; }
+};
+
+// Power-line frequency only, in a KSPROPERTY_VIDEOPROCAMP_S at the start of a 44-byte buffer.
+class FakeProperties final : public FilterPart<IKsPropertySet> {
+public:
+    using FilterPart::FilterPart;
+    KSPROPERTY_VIDEOPROCAMP_S powerLine = {};
+    bool dataFromTaskAllocator = false, instanceZeroed = false;
+
+    HRESULT STDMETHODCALLTYPE Set(REFGUID set, DWORD id, LPVOID instance, DWORD instanceLength,
+                                  LPVOID data, DWORD dataLength) override {
+        const HRESULT hr = accept(set, id, instance, instanceLength, data, dataLength);
+        if (hr == S_OK)
+            powerLine.Value = static_cast<KSPROPERTY_VIDEOPROCAMP_S *>(data)->Value;
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE Get(REFGUID set, DWORD id, LPVOID instance, DWORD instanceLength,
+                                  LPVOID data, DWORD dataLength, DWORD *returned) override {
+        const HRESULT hr = accept(set, id, instance, instanceLength, data, dataLength);
+        if (hr == S_OK)
+            std::memcpy(data, &powerLine, sizeof powerLine), *returned = dataLength;
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE QuerySupported(REFGUID, DWORD, DWORD *) override { return E_NOTIMPL; }
+
+private:
+    HRESULT accept(REFGUID set, DWORD id, LPVOID instance, DWORD instanceLength, LPVOID data,
+                   DWORD dataLength) {
+        if (!IsEqualGUID(set, PROPSETID_VIDCAP_VIDEOPROCAMP))
+            return E_PROP_SET_UNSUPPORTED;
+        if (id != KSPROPERTY_VIDEOPROCAMP_POWERLINE_FREQUENCY)
+            return E_PROP_ID_UNSUPPORTED;
+        if (!data || dataLength != 44)
+            return E_INVALIDARG;
+        IMalloc *malloc = nullptr;
+        dataFromTaskAllocator = CoGetMalloc(1, &malloc) == S_OK && malloc->DidAlloc(data) == 1;
+        if (malloc)
+            malloc->Release();
+        static const KSPROPERTY zeros = {};
+        instanceZeroed = instance && instanceLength == sizeof zeros &&
+                         std::memcmp(instance, &zeros, sizeof zeros) == 0;
+        return S_OK;
+    }
+};
+
 class FakeCaptureFilter final : public IBaseFilter {
 public:
-    struct Control {
-        LONG value = 0;
-        LONG flags = 0;
-    };
-
-    // One family of numbered controls; ids outside `supported` are refused with E_INVALIDARG.
-    template <class Interface>
-    class Family final : public FilterPart<Interface> {
-    public:
-        Family(IUnknown &owner, std::set<LONG> supported)
-            : FilterPart<Interface>(owner), m_supported(std::move(supported)) {}
-        std::map<LONG, Control> controls;
-
-        // Distinct numbers per field, so that a swapped output shows.
-        HRESULT STDMETHODCALLTYPE GetRange(LONG id, LONG *min, LONG *max, LONG *step, LONG *def,
-                                           LONG *caps) override {
-            if (!m_supported.count(id))
-                return E_INVALIDARG;
-            *min = -5 - id;
-            *max = 250 + id;
-            *step = 5;
-            *def = 10 * id + 1;
-            *caps = 3;
-            return S_OK;
-        }
-        HRESULT STDMETHODCALLTYPE Set(LONG id, LONG value, LONG flags) override {
-            if (!m_supported.count(id))
-                return E_INVALIDARG;
-            controls[id] = {value, flags};
-            return S_OK;
-        }
-        HRESULT STDMETHODCALLTYPE Get(LONG id, LONG *value, LONG *flags) override {
-            if (!m_supported.count(id))
-                return E_INVALIDARG;
-            *value = controls[id].value;
-            *flags = controls[id].flags;
-            return S_OK;
-        }
-
-    private:
-        std::set<LONG> m_supported;
-    };
-
-    // Power-line frequency only, as a UVC driver answers it.
-    class Properties final : public FilterPart<IKsPropertySet> {
-    public:
-        using FilterPart::FilterPart;
-        LONG powerLine = 1;
-        ULONG powerLineFlags = 2;
-        bool lastDataFromTaskAllocator = false;
-        bool lastInstanceZeroed = false;
-
-        HRESULT STDMETHODCALLTYPE Set(REFGUID set, DWORD id, LPVOID instance, DWORD instanceLength,
-                                      LPVOID data, DWORD dataLength) override {
-            const HRESULT hr = accept(set, id, instance, instanceLength, data, dataLength);
-            if (hr == S_OK)
-                powerLine = capture::powerLineValue(static_cast<unsigned char *>(data));
-            return hr;
-        }
-        HRESULT STDMETHODCALLTYPE Get(REFGUID set, DWORD id, LPVOID instance, DWORD instanceLength,
-                                      LPVOID data, DWORD dataLength, DWORD *returned) override {
-            const HRESULT hr = accept(set, id, instance, instanceLength, data, dataLength);
-            if (hr != S_OK)
-                return hr;
-            auto *bytes = static_cast<unsigned char *>(data);
-            capture::setPowerLineValue(bytes, powerLine);
-            capture::setPowerLineFlags(bytes, powerLineFlags);
-            *returned = dataLength;
-            return S_OK;
-        }
-        HRESULT STDMETHODCALLTYPE QuerySupported(REFGUID, DWORD, DWORD *) override {
-            return E_NOTIMPL;
-        }
-
-    private:
-        HRESULT accept(REFGUID set, DWORD id, LPVOID instance, DWORD instanceLength, LPVOID data,
-                       DWORD dataLength) {
-            if (!IsEqualGUID(set, directshow::kIidIAMVideoProcAmp))
-                return E_PROP_SET_UNSUPPORTED;
-            if (id != capture::kPowerLinePropertyId)
-                return E_PROP_ID_UNSUPPORTED;
-            if (!data || dataLength < capture::kPowerLineDataSize)
-                return E_INVALIDARG;
-            IMalloc *malloc = nullptr;
-            lastDataFromTaskAllocator = false;
-            if (CoGetMalloc(1, &malloc) == S_OK) {
-                lastDataFromTaskAllocator = malloc->DidAlloc(data) == 1;
-                malloc->Release();
-            }
-            static const unsigned char zeros[capture::kPowerLineInstanceSize] = {};
-            lastInstanceZeroed = instance && instanceLength == capture::kPowerLineInstanceSize &&
-                                 std::memcmp(instance, zeros, sizeof zeros) == 0;
-            return S_OK;
-        }
-    };
-
-    Family<IAMVideoProcAmp> procAmp{*this, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}};
-    Family<IAMCameraControl> cameraControl{
-        *this, {0, 1, 2, 3, 4, 5, 6, directshow::kCameraControlAutoExposurePriority}};
-    Properties properties{*this};
+    FakeControls<IAMVideoProcAmp> procAmp{*this};
+    FakeControls<IAMCameraControl> cameraControl{*this};
+    FakeProperties properties{*this};
     bool offersCameraControl = true;
-
-    ULONG references() const { return m_refs; }
+    ULONG references = 1;  // lives on the test's stack: counted, never deleted
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
         *out = nullptr;
-        if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IPersist) ||
-            IsEqualGUID(iid, IID_IMediaFilter) || IsEqualGUID(iid, directshow::kIidIBaseFilter))
+        if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IBaseFilter))
             *out = static_cast<IBaseFilter *>(this);
-        else if (IsEqualGUID(iid, directshow::kIidIAMVideoProcAmp))
+        else if (IsEqualGUID(iid, IID_IAMVideoProcAmp))
             *out = static_cast<IAMVideoProcAmp *>(&procAmp);
-        else if (IsEqualGUID(iid, directshow::kIidIAMCameraControl) && offersCameraControl)
+        else if (IsEqualGUID(iid, IID_IAMCameraControl) && offersCameraControl)
             *out = static_cast<IAMCameraControl *>(&cameraControl);
-        else if (IsEqualGUID(iid, directshow::kIidIKsPropertySet))
+        else if (IsEqualGUID(iid, IID_IKsPropertySet))
             *out = static_cast<IKsPropertySet *>(&properties);
-        if (!*out)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
+        return *out ? (AddRef(), S_OK) : E_NOINTERFACE;
     }
-    // Lives on the stack of the test; the count is only watched, never used to delete.
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --m_refs; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
 
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID *) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Stop() override { return E_NOTIMPL; }
@@ -170,7 +136,4 @@ public:
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE QueryVendorInfo(LPWSTR *) override { return E_NOTIMPL; }
-
-private:
-    ULONG m_refs = 1;
 };
