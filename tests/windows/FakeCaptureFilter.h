@@ -1,8 +1,8 @@
 #pragma once
 
-// A capture filter as a camera driver exposes it, answering by the SDK's own identifiers and
-// layouts: two control families and the power-line property share the filter's reference count,
-// so a test sees whether every reference handed out came back.
+// A capture filter as a driver exposes it, by the SDK's ids and layouts: image controls 0 to 9, no
+// camera controls, the power-line property, a property bag whose read fails without touching the
+// variant. It lives on the test's stack: references are counted, never used to delete it.
 
 #include <windows.h>
 
@@ -11,57 +11,48 @@
 #include <ksmedia.h>
 
 #include <cstring>
-#include <map>
 
-// An interface of the filter whose IUnknown is the filter's own.
-template <class Interface>
-class FilterPart : public Interface {
+class FakeCaptureFilter final : public IAMVideoProcAmp, public IKsPropertySet, public IPropertyBag {
 public:
-    explicit FilterPart(IUnknown &owner) : m_owner(owner) {}
+    LONG lastValue = 0, lastFlags = 0;  // of the control written last
+    KSPROPERTY_VIDEOPROCAMP_S powerLine = {};
+    bool dataFromTaskAllocator = false, instanceZeroed = false, handedNullString = false;
+    ULONG references = 1;
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
-        return m_owner.QueryInterface(iid, out);
+        *out = nullptr;
+        if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IBaseFilter) ||
+            IsEqualGUID(iid, IID_IAMVideoProcAmp))
+            *out = static_cast<IAMVideoProcAmp *>(this);
+        else if (IsEqualGUID(iid, IID_IKsPropertySet))
+            *out = static_cast<IKsPropertySet *>(this);
+        else if (IsEqualGUID(iid, IID_IPropertyBag))
+            *out = static_cast<IPropertyBag *>(this);
+        return *out ? (AddRef(), S_OK) : E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return m_owner.AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return m_owner.Release(); }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
 
-private:
-    IUnknown &m_owner;
-};
-
-// Controls 0 to 9 and 19; a range has a distinct number per field, so a swapped output shows.
-template <class Interface>
-class FakeControls final : public FilterPart<Interface> {
-public:
-    using FilterPart<Interface>::FilterPart;
-    std::map<LONG, std::pair<LONG, LONG>> values;  // id: value, flags
-
+    // A distinct number per field, so that a swapped output shows.
     HRESULT STDMETHODCALLTYPE GetRange(LONG id, LONG *min, LONG *max, LONG *step, LONG *def,
                                        LONG *caps) override {
-        if (!known(id))
+        if (id < 0 || id > 9)
             return E_INVALIDARG;
         *min = -5 - id, *max = 250 + id, *step = 5, *def = 10 * id + 1, *caps = 3;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Set(LONG id, LONG value, LONG flags) override {
-        return known(id) ? (values[id] = {value, flags}, S_OK) : E_INVALIDARG;
-    }
-    HRESULT STDMETHODCALLTYPE Get(LONG id, LONG *value, LONG *flags) override {
-        if (!known(id))
+        if (id < 0 || id > 9)
             return E_INVALIDARG;
-        *value = values[id].first, *flags = values[id].second;
+        lastValue = value, lastFlags = flags;
         return S_OK;
     }
-
-private:
-    static bool known(LONG id) { return (id >= 0 && id < 10) || id == 19; }
-};
-
-// Power-line frequency only, in a KSPROPERTY_VIDEOPROCAMP_S at the start of a 44-byte buffer.
-class FakeProperties final : public FilterPart<IKsPropertySet> {
-public:
-    using FilterPart::FilterPart;
-    KSPROPERTY_VIDEOPROCAMP_S powerLine = {};
-    bool dataFromTaskAllocator = false, instanceZeroed = false;
+    HRESULT STDMETHODCALLTYPE Get(LONG id, LONG *value, LONG *flags) override {
+        if (id < 0 || id > 9)
+            return E_INVALIDARG;
+        *value = lastValue, *flags = lastFlags;
+        return S_OK;
+    }
 
     HRESULT STDMETHODCALLTYPE Set(REFGUID set, DWORD id, LPVOID instance, DWORD instanceLength,
                                   LPVOID data, DWORD dataLength) override {
@@ -74,66 +65,32 @@ public:
                                   LPVOID data, DWORD dataLength, DWORD *returned) override {
         const HRESULT hr = accept(set, id, instance, instanceLength, data, dataLength);
         if (hr == S_OK)
-            std::memcpy(data, &powerLine, sizeof powerLine), *returned = dataLength;
+            std::memcpy(data, &powerLine, sizeof powerLine);
+        else if (data)  // as a driver may, even when it fails
+            std::memset(data, 0xCD, dataLength);
+        *returned = dataLength;
         return hr;
     }
     HRESULT STDMETHODCALLTYPE QuerySupported(REFGUID, DWORD, DWORD *) override { return E_NOTIMPL; }
+
+    HRESULT STDMETHODCALLTYPE Read(LPCOLESTR, VARIANT *value, IErrorLog *) override {
+        handedNullString = value->vt == VT_BSTR && value->bstrVal == nullptr;
+        return E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE Write(LPCOLESTR, VARIANT *) override { return E_NOTIMPL; }
 
 private:
     HRESULT accept(REFGUID set, DWORD id, LPVOID instance, DWORD instanceLength, LPVOID data,
                    DWORD dataLength) {
         if (!IsEqualGUID(set, PROPSETID_VIDCAP_VIDEOPROCAMP))
             return E_PROP_SET_UNSUPPORTED;
-        if (id != KSPROPERTY_VIDEOPROCAMP_POWERLINE_FREQUENCY)
-            return E_PROP_ID_UNSUPPORTED;
-        if (!data || dataLength != 44)
+        if (id != KSPROPERTY_VIDEOPROCAMP_POWERLINE_FREQUENCY || !data || dataLength != 44)
             return E_INVALIDARG;
         IMalloc *malloc = nullptr;
         dataFromTaskAllocator = CoGetMalloc(1, &malloc) == S_OK && malloc->DidAlloc(data) == 1;
-        if (malloc)
-            malloc->Release();
         static const KSPROPERTY zeros = {};
         instanceZeroed = instance && instanceLength == sizeof zeros &&
                          std::memcmp(instance, &zeros, sizeof zeros) == 0;
         return S_OK;
     }
-};
-
-class FakeCaptureFilter final : public IBaseFilter {
-public:
-    FakeControls<IAMVideoProcAmp> procAmp{*this};
-    FakeControls<IAMCameraControl> cameraControl{*this};
-    FakeProperties properties{*this};
-    bool offersCameraControl = true;
-    ULONG references = 1;  // lives on the test's stack: counted, never deleted
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
-        *out = nullptr;
-        if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IBaseFilter))
-            *out = static_cast<IBaseFilter *>(this);
-        else if (IsEqualGUID(iid, IID_IAMVideoProcAmp))
-            *out = static_cast<IAMVideoProcAmp *>(&procAmp);
-        else if (IsEqualGUID(iid, IID_IAMCameraControl) && offersCameraControl)
-            *out = static_cast<IAMCameraControl *>(&cameraControl);
-        else if (IsEqualGUID(iid, IID_IKsPropertySet))
-            *out = static_cast<IKsPropertySet *>(&properties);
-        return *out ? (AddRef(), S_OK) : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references; }
-
-    HRESULT STDMETHODCALLTYPE GetClassID(CLSID *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Stop() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Pause() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetState(DWORD, FILTER_STATE *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetSyncSource(IReferenceClock *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetSyncSource(IReferenceClock **) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumPins(IEnumPins **) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE FindPin(LPCWSTR, IPin **) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryFilterInfo(FILTER_INFO *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE JoinFilterGraph(IFilterGraph *, LPCWSTR) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE QueryVendorInfo(LPWSTR *) override { return E_NOTIMPL; }
 };

@@ -1,41 +1,26 @@
 #!/bin/sh
-# The one Wine prefix (WINEPREFIX) that every Windows test of a run shares, with one server kept
-# running for the whole run, and without a display.
-#   wine_prefix.sh make              a new prefix; exits 77 (skipped) when Wine cannot start here
-#   wine_prefix.sh run PROGRAM ...   runs a Windows program in it (output through a file, which
-#                                    whatever it leaves running may hold); 77 when there is none
-#   wine_prefix.sh remove            stops its programs and server and removes it
+# The Wine prefix (WINEPREFIX) and server that all Windows tests of a run share; 77: no Wine.
+#   wine_prefix.sh make | remove | run PROGRAM [ARGS...]
 set -u
 case $1 in
 make)
     wineserver -k > /dev/null 2>&1
     rm -rf "$WINEPREFIX"
-    if ! command -v wine > /dev/null; then
-        echo "SKIPPED: Wine is not installed (Debian packages wine and wine64)"
-        exit 77
-    fi
-    if ! boot=$(timeout 240 wine wineboot --init 2>&1); then
-        printf 'SKIPPED: Wine cannot start here:\n%s\n' "$boot"
-        exit 77
-    fi
+    command -v wine > /dev/null || { echo "SKIPPED: no Wine (Debian packages wine and wine64)" && exit 77; }
+    boot=$(timeout 240 wine wineboot --init 2>&1) || { printf 'SKIPPED: Wine cannot start:\n%s\n' "$boot" && exit 77; }
     # Wine's null display driver still gives every window a real handle. It holds from the
-    # server's next start, after which the prefix's own services come up once, here.
+    # server's next start; that server and the services it starts may not hold the output open.
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f > /dev/null 2>&1
-    # Nothing that stays running may hold the test's output open.
     wineserver -k
     wineserver -p > /dev/null 2>&1 < /dev/null
     wine cmd /c exit > /dev/null 2>&1 < /dev/null && touch "$WINEPREFIX/ready"
     ;;
-run)
+run) # through a file, which what the program leaves running may hold open
+    [ -f "$WINEPREFIX/ready" ] || { echo "SKIPPED: windows_wine_prefix made no prefix" && exit 77; }
     shift
-    if [ ! -f "$WINEPREFIX/ready" ]; then
-        echo "SKIPPED: no Wine prefix (windows_wine_prefix made none)"
-        exit 77
-    fi
-    log=$(mktemp)
-    timeout 120 wine "$@" > "$log" 2>&1 < /dev/null
+    timeout 120 wine "$@" > "$WINEPREFIX/run.log" 2>&1 < /dev/null
     rc=$?
-    cat "$log" && rm -f "$log"
+    cat "$WINEPREFIX/run.log"
     exit $rc
     ;;
 remove)
