@@ -7,13 +7,17 @@ make)
     wineserver -k > /dev/null 2>&1
     rm -rf "$WINEPREFIX"
     command -v wine > /dev/null || { echo "SKIPPED: no Wine (Debian packages wine and wine64)" && exit 77; }
-    boot=$(timeout 240 wine wineboot --init 2>&1) || { printf 'SKIPPED: Wine cannot start:\n%s\n' "$boot" && exit 77; }
-    # Wine's null display driver still gives every window a real handle. It holds from the
-    # server's next start; that server and the services it starts may not hold the output open.
-    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f > /dev/null 2>&1
-    wineserver -k
+    # Wine's null display driver still gives every window a real handle; set before the first
+    # start, it holds for every process. The server stays up for the whole run, and nothing it
+    # starts may hold the test's output open.
+    mkdir -p "$WINEPREFIX"
+    printf 'WINE REGISTRY Version 2\n[Software\\\\Wine\\\\Drivers]\n"Graphics"="null"\n' > "$WINEPREFIX/user.reg"
     wineserver -p > /dev/null 2>&1 < /dev/null
-    wine cmd /c exit > /dev/null 2>&1 < /dev/null && touch "$WINEPREFIX/ready"
+    if ! timeout 240 wine wineboot --init > "$WINEPREFIX/boot.log" 2>&1 < /dev/null; then
+        echo "SKIPPED: Wine cannot start here:" && cat "$WINEPREFIX/boot.log" && wineserver -k
+        exit 77
+    fi
+    touch "$WINEPREFIX/ready"
     ;;
 run) # through a file, which what the program leaves running may hold open
     [ -f "$WINEPREFIX/ready" ] || { echo "SKIPPED: windows_wine_prefix made no prefix" && exit 77; }
