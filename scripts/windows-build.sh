@@ -86,7 +86,15 @@ elif [ ! -f "$deploy/tintwell.exe" ]; then
 fi
 
 if [ "$installer" = 1 ]; then
-    (cd "$build" && cpack -G NSIS -B "$out")
-    rm -rf "$out/_CPack_Packages"
+    # Packing takes long; an installer of the same folder with the same settings is kept.
+    stamp=$( (cd "$deploy" && find . -type f -print0 | LC_ALL=C sort -z | xargs -0 sha256sum
+        cat "$build/CPackConfig.cmake") | sha256sum)
+    if [ "$(cat "$out/installer.stamp" 2> /dev/null)" != "$stamp" ] ||
+        ! ls "$out"/tintwell-*-win64.exe > /dev/null 2>&1; then
+        rm -f "$out"/tintwell-*-win64.exe "$out/installer.stamp"
+        (cd "$build" && cpack -G NSIS -B "$out")
+        rm -rf "$out/_CPack_Packages"
+        echo "$stamp" > "$out/installer.stamp"
+    fi
     ls "$out"/tintwell-*-win64.exe
 fi

@@ -54,5 +54,7 @@ while [ ${#queue[@]} -gt 0 ]; do
         done
     done
 done
-# Debian's libstdc++ DLL carries its debug information (over 20 MB).
-"$triplet-strip" --strip-debug "$dest/libstdc++-6.dll"
+# Debian's libstdc++ DLL carries its debug information (over 20 MB). Stripped with its own date
+# instead of the time of day, the same folder gives the same bytes, and the installer is kept.
+SOURCE_DATE_EPOCH=$(stat -c %Y "$runtime/libstdc++-6.dll") \
+    "$triplet-strip" --strip-debug "$dest/libstdc++-6.dll"
