@@ -1,22 +1,64 @@
-// The profile store on a fresh account whose data path has never existed (and holds a "%2"):
-// file naming and counting, the index file, record lifetime, and files it did not write itself.
+// Profiles on a fresh account whose data path has never existed (and holds a "%2"): what a
+// record's getters make of stored, absent and damaged entries against a simulated camera, the
+// bytes its setters leave, and the store's file naming, index file, record lifetime and the files
+// it did not write itself.
 
-#include <QRegularExpression>
+#include <sys/stat.h>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QtTest>
+#include <functional>
 
+#include "CameraDeviceManager.h"
 #include "CameraSetting.h"
 #include "CameraSettings.h"
 #include "DebugCapture.h"
 #include "FileBytes.h"
 #include "FileSizeLimit.h"
 #include "FreshDataFolder.h"
+#include "SimulatedBackend.h"
 
 namespace {
 
 CameraSettings *store() {
     return CameraSettings::instance();
+}
+
+const QStringList kKeys = QString(
+                              "brightness contrast hue saturation sharpness gamma gain "
+                              "backlightcompensation powerlinefrequency pan tilt roll zoom "
+                              "whitebalance exposure focus lowlightcompensation")
+                              .split(' ');
+
+// One property read by its key name, as "value flag" (flag -1 where the getter has none).
+QString read(CameraSetting &s, const QString &key) {
+    bool b = false;
+    // clang-format off
+    const std::function<long()> getters[] = {
+        [&] { return s.brightness(); }, [&] { return s.contrast(); }, [&] { return s.hue(); },
+        [&] { return s.saturation(); }, [&] { return s.sharpness(); }, [&] { return s.gamma(&b); },
+        [&] { return s.gain(&b); }, [&] { return s.backlightCompensation(&b); },
+        [&] { return s.powerLineFrequency(&b); }, [&] { return s.pan(&b); },
+        [&] { return s.tilt(&b); }, [&] { return s.roll(&b); }, [&] { return s.zoom(&b); },
+        [&] { return s.whiteBalance(&b); }, [&] { return s.exposure(&b); },
+        [&] { return s.focus(&b); }, [&] { return long(s.lowLightCompensation()); }};
+    // clang-format on
+    const int i = kKeys.indexOf(key);
+    const long v = getters[i]();
+    return QString("%1 %2").arg(v).arg(i < 5 || i == 16 ? -1 : int(b));
+}
+
+// Every control has a default of its own (11 + id for image controls, 30 + id for camera
+// controls), so that a getter asking for the wrong id shows. Gain and tilt are not available,
+// roll is not listed; low-light compensation (19) is on by default.
+QByteArray controls(const QMap<int, int> &capsById, int base) {
+    QStringList list;
+    for (auto c = capsById.begin(); c != capsById.end(); ++c)
+        list << QString("\"%1\": {\"min\": -64, \"max\": 9000, \"default\": %2, \"caps\": %3}")
+                    .arg(c.key())
+                    .arg(c.key() == 19 ? 1 : base + c.key())
+                    .arg(c.value());
+    return "{" + list.join(", ").toUtf8() + "}";
 }
 
 QStringList names(const QList<CameraSetting *> &records) {
@@ -36,13 +78,31 @@ int fileCount(const QString &vid, const QString &pid) {
 
 }  // namespace
 
-class TestProfileStore : public QObject {
+class TestProfiles : public QObject {
     Q_OBJECT
     FreshDataFolder m_data{"fresh %2 home/.local/share"};
     QString m_index;
+    QTemporaryDir m_dir;
+    int m_files = 0;
+
+    QString freshPath() { return m_dir.filePath(QString("%1_x.ini").arg(++m_files)); }
 
 private slots:
     void initTestCase() {
+        const QString json = m_dir.filePath("cameras.json");
+        QVERIFY(writeFile(
+            json,
+            "{\"cameras\": [{\"path\": \"@device:pnp:\\\\\\\\?\\\\usb#vid_1a2b&pid_3c4d#1\", "
+            "\"friendlyName\": \"Velt DocCam V4\", \"videoProcAmp\": " +
+                controls({{0, 2}, {1, 2}, {2, 2}, {3, 2}, {4, 2}, {5, 2}, {7, 3}, {8, 2}, {9, 0}},
+                         11) +
+                ", \"cameraControl\": " +
+                controls({{0, 2}, {1, 0}, {3, 2}, {4, 3}, {6, 3}, {19, 2}}, 30) +
+                ", \"powerLine\": {\"value\": 1}}]}"));
+        CameraDeviceManager::instance()->setBackend(createSimulatedBackend(json));
+        QCOMPARE(CameraDeviceManager::instance()->enumerateDevices(), 1);
+        CameraDeviceManager::instance()->selectByVidPid("1a2b", "3c4d");
+
         const QString root = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
         QVERIFY(!QDir(root).exists());
         m_index = root + "/settings.ini";
@@ -56,21 +116,84 @@ private slots:
         QCOMPARE(debug.count("damaged config entry:"), 1);
     }
 
-    void firstProfileAndKeys() {
-        QVERIFY(store()->loadProfiles("1a2b", "3c4d").isEmpty());
-        CameraSetting *base = store()->findOrCreateProfile("1a2b", "3c4d", "Standard Profile");
+    // Absent entries give the camera's default; "enabled" follows availability, "auto" is true.
+    void absentEntriesGiveCameraDefaults() {
+        const QString path = freshPath();
+        QVERIFY(writeFile(path, "[General]\nprofilename=P\n"));
+        CameraSetting record(path);
+        QStringList values;
+        for (const QString &key : kKeys)
+            values << key + ' ' + read(record, key);
+        QCOMPARE(
+            values.join(", "),
+            QString("brightness 11 -1, contrast 12 -1, hue 13 -1, saturation 14 -1, "
+                    "sharpness 15 -1, gamma 16 1, gain 20 0, backlightcompensation 19 1, "
+                    "powerlinefrequency 1 1, pan 30 1, tilt 31 0, roll 0 0, zoom 33 1, "
+                    "whitebalance 18 1, exposure 34 1, focus 36 1, lowlightcompensation 1 -1"));
+    }
+
+    void storedEntries_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("read");
+        // clang-format off
+        QTest::newRow("0") << QByteArray("[VideoProcAmp]\nbrightness=0") << "brightness" << "0 -1";
+        QTest::newRow("sentinel") << QByteArray("[VideoProcAmp]\nbrightness=-10000") << "brightness" << "11 -1";
+        QTest::newRow("text") << QByteArray("[VideoProcAmp]\nbrightness=abc") << "brightness" << "0 -1";
+        QTest::newRow("long") << QByteArray("[VideoProcAmp]\nbrightness=@Variant(\\0\\0\\0\\x81\\0\\0\\0\\0\\0\\0\\0*)") << "brightness" << "42 -1";
+        QTest::newRow("enabled 0") << QByteArray("[VideoProcAmp]\ngamma=5\ngammaenabled=0") << "gamma" << "5 0";
+        QTest::newRow("enabled yes") << QByteArray("[VideoProcAmp]\ngamma=5\ngammaenabled=yes") << "gamma" << "5 1";
+        QTest::newRow("disabled, no value") << QByteArray("[VideoProcAmp]\ngammaenabled=false") << "gamma" << "16 1";
+        QTest::newRow("manual, no value") << QByteArray("[VideoProcAmp]\nwhitebalanceauto=false") << "whitebalance" << "18 1";
+        QTest::newRow("manual") << QByteArray("[VideoProcAmp]\nwhitebalance=3\nwhitebalanceauto=FALSE") << "whitebalance" << "3 0";
+        QTest::newRow("backlight sentinel") << QByteArray("[VideoProcAmp]\nbacklightcompensation=-10000") << "backlightcompensation" << "-10000 1";
+        QTest::newRow("backlight empty") << QByteArray("[VideoProcAmp]\nbacklightcompensation=\nbacklightcompensationEnabled=false") << "backlightcompensation" << "19 1";
+        QTest::newRow("power line") << QByteArray("[VideoProcAmp]\npowerlinefrequency=1\npowerlinefrequencyenabled=false") << "powerlinefrequency" << "1 0";
+        QTest::newRow("low light off") << QByteArray("[CameraControl]\nlowlightcompensation=false") << "lowlightcompensation" << "0 -1";
+        QTest::newRow("low light text") << QByteArray("[CameraControl]\nlowlightcompensation=abc") << "lowlightcompensation" << "1 -1";
+        // clang-format on
+    }
+    void storedEntries() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, key);
+        const QString path = freshPath();
+        QVERIFY(writeFile(path, file));
+        CameraSetting record(path);
+        QTEST(read(record, key), "read");
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(readFile(path), file);  // getters never write
+    }
+
+    void settersAndNames() {
+        CameraSetting *record = store()->findOrCreateProfile("1a2b", "3c4d", "Office");
         QVERIFY(QRegularExpression(
                     "/1a2b__3c4d/001_\\{[0-9a-f]{8}(-[0-9a-f]{4}){3}-[0-9a-f]{12}\\}\\.ini$")
-                    .match(base->filePath())
+                    .match(record->filePath())
                     .hasMatch());
-        QCOMPARE(readFile(base->filePath()),
-                 QByteArray("[General]\npid=3c4d\nprofilename=Standard Profile\nvid=1a2b\n"));
         QVERIFY(readFile(m_index).contains("[1a2b__3c4d]\nProfileCount=1\n"));
-        QCOMPARE(store()->activeProfile("1a2b", "3c4d"), base);
-        QCOMPARE(fileCount("1a2b", "3c4d"), 1);
+        record->setGain(7, false);
+        record->setBrightness(CameraSetting::kUseCameraDefault);
+        record->setPan(-1, true);
+        record->setLowLightCompensation(true);
+        QVERIFY(record->sync());
+        QCOMPARE(readFile(record->filePath()),
+                 QByteArray("[General]\npid=3c4d\nprofilename=Office\nvid=1a2b\n\n[CameraControl]"
+                            "\nlowlightcompensation=true\n"
+                            "pan=@Variant(\\0\\0\\0\\x81\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff)\n"
+                            "panenabled=true\n\n[VideoProcAmp]\n"
+                            "brightness=@Variant(\\0\\0\\0\\x81\\xff\\xff\\xff\\xff\\xff\\xff\\xd8"
+                            "\\xf0)\ngain=@Variant(\\0\\0\\0\\x81\\0\\0\\0\\0\\0\\0\\0\\a)\n"
+                            "gainenabled=false\n"));
 
-        QCOMPARE(CameraSettings::profileKey("1a2b", "3c4d", "50%1 %2"),
-                 QString("1a2b__3c4d__50%1 %2"));
+        const QString numbered = m_dir.filePath("003_{0f3e9c1a-77aa-4b2c-9d10-5e6f7a8b9c0d}.ini");
+        const QString handmade = m_dir.filePath("handmade.ini");
+        for (const QString &path : {numbered, handmade})
+            QVERIFY(writeFile(path, "[General]\nprofilename=\n"));
+        QCOMPARE(CameraSetting(numbered).profileName(), QString("Unnamed Profile 003"));
+        QVERIFY(readFile(numbered).contains("profilename=Unnamed Profile 003"));  // synced at once
+        QCOMPARE(CameraSetting(handmade).profileName(), QString("Unnamed Profile"));
+        QVERIFY(writeFile(handmade, "[General]\nvid=1a2b\n"));
+        QCOMPARE(CameraSetting(handmade).profileName(), QString());
         for (const QString key : {"1a2b____3c4d", "1a2b", "a__b__c"}) {
             QString vid = "stale", pid = "stale";
             CameraSettings::splitDeviceKey(key, vid, pid);
@@ -78,27 +201,14 @@ private slots:
         }
     }
 
-    void counterOfNewFiles_data() {
-        QTest::addColumn<QString>("pid");
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<QString>("next");
-        QTest::newRow("absent") << "c001" << QVariant() << "001";
-        QTest::newRow("41") << "c002" << QVariant("41") << "042";
-        QTest::newRow("past 999") << "c003" << QVariant("999") << "1000";
-        QTest::newRow("not a number") << "c004" << QVariant("abc") << "001";
-        QTest::newRow("negative") << "c005" << QVariant("-5") << "001";
-    }
+    // A damaged counter starts again; the name's number grows past three digits.
     void counterOfNewFiles() {
-        QFETCH(QString, pid);
-        QFETCH(QVariant, stored);
-        QFETCH(QString, next);
-        if (stored.isValid())
-            store()->setValue("c0c0__" + pid + "/ProfileCount", stored);
-        store()->loadProfiles("c0c0", pid);
-        CameraSetting *record = store()->findOrCreateProfile("c0c0", pid, "P");
-        QCOMPARE(counterOf(record), next);
-        QVERIFY(QFile::exists(record->filePath()));
-        QCOMPARE(store()->value("c0c0__" + pid + "/ProfileCount").toInt(), next.toInt());
+        const QStringList rows = {"41", "042", "999", "1000", "abc", "001", "-5", "001"};
+        for (int row = 0; row < rows.size(); row += 2) {
+            store()->setValue("c0c0__c0c0/ProfileCount", rows.at(row));
+            QCOMPARE(counterOf(store()->findOrCreateProfile("c0c0", "c0c0", rows.at(row))),
+                     rows.at(row + 1));
+        }
     }
 
     void removeDeletesForGoodAndNeverReusesNumbers() {
@@ -127,7 +237,6 @@ private slots:
         store()->setActiveProfile("ee01", "ee01", "Default");
         QCOMPARE(store()->activeProfileName("ee01", "ee01"), QString("Standard Profile"));
         QVERIFY(readFile(m_index).contains("ActiveProfile=Standard Profile"));
-
         // An empty entry must not make every camera selection add one more file.
         store()->setActiveProfile("ee01", "ee01", "");
         for (int selection = 0; selection < 3; ++selection) {
@@ -138,8 +247,13 @@ private slots:
         }
         QCOMPARE(fileCount("ee01", "ee01"), 1);
 
-        // An index that may not grow keeps every entry it had.
+        // An index that may not grow keeps its content and leaves no temporary file; a write
+        // renames a whole new file over it, so that a reader of the old one keeps all of it.
         const QByteArray before = readFile(m_index);
+        QFile old(m_index);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        struct stat first, second;
+        QCOMPARE(::stat(QFile::encodeName(m_index).constData(), &first), 0);
         {
             const FileSizeLimit noGrowth(before.size());
             DebugCapture debug;
@@ -147,11 +261,18 @@ private slots:
             QVERIFY(debug.lines().contains(QString("config file not saved: \"%1\"").arg(m_index)));
         }
         QCOMPARE(readFile(m_index), before);
+        const QDir folder = QFileInfo(m_index).dir();
+        QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), folder.entryList(QDir::Files));
+        QVERIFY(store()->sync());
+        QCOMPARE(::stat(QFile::encodeName(m_index).constData(), &second), 0);
+        QVERIFY(first.st_ino != second.st_ino);
+        QCOMPARE(old.readAll(), before);
+        QVERIFY(readFile(m_index).contains("ActiveProfile=Evening"));
     }
 
     void loadReloadAndRename() {
         store()->loadProfiles("aaaa", "0001");
-        store()->findOrCreateProfile("aaaa", "0001", "alpha");
+        CameraSetting *day = store()->findOrCreateProfile("aaaa", "0001", "alpha");
         store()->findOrCreateProfile("aaaa", "0001", "Zeta");
         store()->loadProfiles("bbbb", "0002");
         store()->findOrCreateProfile("bbbb", "0002", "Night");
@@ -164,14 +285,14 @@ private slots:
         disconnect(connection);
         QCOMPARE(announced, QStringList({"Night"}));
         // Names are kept exactly as given, and a load finds them under the same key.
-        const QString odd = QString::fromUtf8(" 50%1 a__b/c \u00e9\u4f1a ");
+        const QString odd = QString::fromUtf8(" 50%1 a__b/c, \u00e9\u4f1a \U0001F600 ");
         const QString made = store()->findOrCreateProfile("aaaa", "0001", odd)->filePath();
         QCOMPARE(store()->loadProfiles("aaaa", "0001").size(), 3);
         QCOMPARE(store()->findOrCreateProfile("aaaa", "0001", odd)->filePath(), made);
         QCOMPARE(fileCount("aaaa", "0001"), 3);
 
-        CameraSetting *day = store()->findOrCreateProfile("aaaa", "0001", "alpha");
-        CameraSetting *night = store()->findOrCreateProfile("aaaa", "0001", "Zeta");
+        day = store()->findOrCreateProfile("aaaa", "0001", "alpha");
+        CameraSetting *zeta = store()->findOrCreateProfile("aaaa", "0001", "Zeta");
         QCOMPARE(store()->reloadActiveProfile("aaaa", "0001"), nullptr);  // Standard not loaded
         store()->setActiveProfile("aaaa", "0001", "alpha");
         const QString dayPath = day->filePath();
@@ -187,10 +308,10 @@ private slots:
         fresh->setGain(9, true);
         store()->renameProfile("aaaa", "0001", "Zeta", "alpha");
         QCOMPARE(spy.count(), 2);
-        QCOMPARE(store()->findOrCreateProfile("aaaa", "0001", "alpha"), night);
+        QCOMPARE(store()->findOrCreateProfile("aaaa", "0001", "alpha"), zeta);
         QVERIFY(readFile(dayPath).contains("gain="));
         store()->loadProfiles("ffff", "ffff");
-        QVERIFY(readFile(night->filePath()).contains("profilename=alpha"));
+        QVERIFY(readFile(zeta->filePath()).contains("profilename=alpha"));
     }
 
     void filesNotWrittenByTheStore() {
@@ -200,7 +321,7 @@ private slots:
         for (int i = 0; i < garbage.size(); ++i)
             garbage[i] = char((i * 7919 + 13) % 256);
         const QByteArray big =
-            "[General]\nprofilename=Big\n[X]\n" + QByteArray(10 * 1024 * 1024, 'x') + "=1\n";
+            "[General]\nprofilename=Big\n[X]\n" + QByteArray(1 << 20, 'x') + "=1\n";
         const QByteArray duplicate = "[General]\nprofilename=Office\n[VideoProcAmp]\nhue=2\n";
         const QByteArray own = "[General]\npid=9999\nprofilename=Own\nvid=9999\n";
         QVERIFY(writeFile(dir + "/001_{a}.ini", ""));
@@ -256,5 +377,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestProfileStore)
-#include "tst_profile_store.moc"
+QTEST_GUILESS_MAIN(TestProfiles)
+#include "tst_profiles.moc"
