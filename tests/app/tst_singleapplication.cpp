@@ -6,10 +6,10 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <QtTest>
 #include <cstring>
 
+#include "FileBytes.h"
 #include "SingleApplication.h"
 
 namespace {
@@ -78,11 +78,11 @@ private slots:
             client->connectToServer(app()->serverName());
             QVERIFY(client->waitForConnected(kWaitMs));
         }
-        QByteArray header(4, '\0');
-        qToBigEndian(0xFFFFFFFFu, header.data());
-        oversized.write(header + "x");
-        qToBigEndian(10u, header.data());
-        truncated.write(header + "abc");
+        oversized.write(QByteArray("\xff\xff\xff\xffx", 5));  // announces 4 GiB
+        truncated.write(
+            QByteArray("\0\0\0\x0a"
+                       "abc",
+                       7));  // announces 10 bytes
         truncated.flush();
         truncated.disconnectFromServer();
         QTRY_COMPARE_WITH_TIMEOUT(oversized.state(), QLocalSocket::UnconnectedState, kWaitMs);
@@ -102,15 +102,11 @@ int main(int argc, char **argv) {
     // its lock there, and its process id is the one this process now has.
     QTemporaryDir runtime;
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-    const QString name = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
-    const QString folder = name + '-' + QString::number(geteuid());
-    QDir(runtime.path()).mkdir(folder);
-    QFile lock(runtime.filePath(folder + "/lock"));
-    if (!lock.open(QIODevice::WriteOnly) ||
-        lock.write(QByteArray::number(QCoreApplication::applicationPid()) + '\n' + name.toUtf8() +
-                   '\n' + QSysInfo::machineHostName().toUtf8() + '\n') < 0)
+    const QByteArray name = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toUtf8();
+    if (!writeFile(runtime.filePath(name + '-' + QByteArray::number(geteuid()) + "/lock"),
+                   QByteArray::number(QCoreApplication::applicationPid()) + '\n' + name + '\n' +
+                       QSysInfo::machineHostName().toUtf8() + '\n'))
         return 3;
-    lock.close();
     SingleApplication app(argc, argv);
     TestSingleApplication test;
     return QTest::qExec(&test, argc, argv);
