@@ -29,7 +29,8 @@ const QStringList kKeys = QString(
                               "whitebalance exposure focus lowlightcompensation")
                               .split(' ');
 
-// One property read by its key name, as "value flag" (flag -1 where the getter has none).
+// Properties read by their key names (all when `key` is empty), each as "value flag" (flag -1
+// where the getter has none).
 QString read(CameraSetting &s, const QString &key) {
     bool b = false;
     // clang-format off
@@ -42,9 +43,13 @@ QString read(CameraSetting &s, const QString &key) {
         [&] { return s.whiteBalance(&b); }, [&] { return s.exposure(&b); },
         [&] { return s.focus(&b); }, [&] { return long(s.lowLightCompensation()); }};
     // clang-format on
-    const int i = kKeys.indexOf(key);
-    const long v = getters[i]();
-    return QString("%1 %2").arg(v).arg(i < 5 || i == 16 ? -1 : int(b));
+    QStringList values;
+    for (const QString &k : key.isEmpty() ? kKeys : QStringList{key}) {
+        const int i = kKeys.indexOf(k);
+        const long v = getters[i]();
+        values << QString("%1 %2").arg(v).arg(i < 5 || i == 16 ? -1 : int(b));
+    }
+    return values.join(", ");
 }
 
 // Every control has a default of its own (11 + id for image controls, 30 + id for camera
@@ -71,10 +76,6 @@ QString counterOf(CameraSetting *record) {
     return QFileInfo(record->filePath()).fileName().section('_', 0, 0);
 }
 
-int fileCount(const QString &vid, const QString &pid) {
-    return QDir(CameraSettings::profileDirPath(vid, pid)).entryList(QDir::Files).size();
-}
-
 }  // namespace
 
 class TestProfiles : public QObject {
@@ -83,8 +84,6 @@ class TestProfiles : public QObject {
     QString m_index;
     QTemporaryDir m_dir;
     int m_files = 0;
-
-    QString freshPath() { return m_dir.filePath(QString("%1_x.ini").arg(++m_files)); }
 
 private slots:
     void initTestCase() {
@@ -116,26 +115,12 @@ private slots:
     }
 
     // Absent entries give the camera's default; "enabled" follows availability, "auto" is true.
-    void absentEntriesGiveCameraDefaults() {
-        const QString path = freshPath();
-        QVERIFY(writeFile(path, "[General]\nprofilename=P\n"));
-        CameraSetting record(path);
-        QStringList values;
-        for (const QString &key : kKeys)
-            values << key + ' ' + read(record, key);
-        QCOMPARE(
-            values.join(", "),
-            QString("brightness 11 -1, contrast 12 -1, hue 13 -1, saturation 14 -1, "
-                    "sharpness 15 -1, gamma 16 1, gain 20 0, backlightcompensation 19 1, "
-                    "powerlinefrequency 1 1, pan 30 1, tilt 31 0, roll 0 0, zoom 33 1, "
-                    "whitebalance 18 1, exposure 34 1, focus 36 1, lowlightcompensation 1 -1"));
-    }
-
     void storedEntries_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("read");
         // clang-format off
+        QTest::newRow("absent") << QByteArray("[General]\nprofilename=P\n") << "" << "11 -1, 12 -1, 13 -1, 14 -1, 15 -1, 16 1, 20 0, 19 1, 1 1, 30 1, 31 0, 0 0, 33 1, 18 1, 34 1, 36 1, 1 -1";
         QTest::newRow("0") << QByteArray("[VideoProcAmp]\nbrightness=0") << "brightness" << "0 -1";
         QTest::newRow("sentinel") << QByteArray("[VideoProcAmp]\nbrightness=-10000") << "brightness" << "11 -1";
         QTest::newRow("text") << QByteArray("[VideoProcAmp]\nbrightness=abc") << "brightness" << "0 -1";
@@ -155,7 +140,7 @@ private slots:
     void storedEntries() {
         QFETCH(QByteArray, file);
         QFETCH(QString, key);
-        const QString path = freshPath();
+        const QString path = m_dir.filePath(QString("%1_x.ini").arg(++m_files));
         QVERIFY(writeFile(path, file));
         CameraSetting record(path);
         QTEST(read(record, key), "read");
@@ -184,12 +169,13 @@ private slots:
                             "\\xf0)\ngain=@Variant(\\0\\0\\0\\x81\\0\\0\\0\\0\\0\\0\\0\\a)\n"
                             "gainenabled=false\n"));
 
+        // A nameless file is named after its number, and that name is written at once.
         const QString numbered = m_dir.filePath("003_{0f3e9c1a-77aa-4b2c-9d10-5e6f7a8b9c0d}.ini");
         const QString handmade = m_dir.filePath("handmade.ini");
         for (const QString &path : {numbered, handmade})
             QVERIFY(writeFile(path, "[General]\nprofilename=\n"));
         QCOMPARE(CameraSetting(numbered).profileName(), QString("Unnamed Profile 003"));
-        QVERIFY(readFile(numbered).contains("profilename=Unnamed Profile 003"));  // synced at once
+        QVERIFY(readFile(numbered).contains("profilename=Unnamed Profile 003"));
         QCOMPARE(CameraSetting(handmade).profileName(), QString("Unnamed Profile"));
         QVERIFY(writeFile(handmade, "[General]\nvid=1a2b\n"));
         QCOMPARE(CameraSetting(handmade).profileName(), QString());
@@ -210,6 +196,7 @@ private slots:
         }
     }
 
+    // The load leaves unwritten changes in every record; removal must not write them back.
     void removeDeletesForGoodAndNeverReusesNumbers() {
         for (const char *name : {"One", "Two", "Three"})
             store()->findOrCreateProfile("dd01", "dd01", name);
@@ -217,7 +204,6 @@ private slots:
         const QString two = store()->findOrCreateProfile("dd01", "dd01", "Two")->filePath();
         QSignalSpy spy(store(), &CameraSettings::recordsAboutToBeDeleted);
         DebugCapture log;
-        // The load left unwritten changes in every record; removal must not write them back.
         QVERIFY(store()->removeProfile("dd01", "dd01", "Two"));
         QVERIFY(!store()->removeProfile("dd01", "dd01", "Two"));
         QCOMPARE(spy.count(), 1);
@@ -232,11 +218,12 @@ private slots:
                  QStringList({"Four", "One", "Three"}));
     }
 
+    // An empty entry must not make every camera selection add one more file; an index that may
+    // not grow keeps its content and leaves no temporary file.
     void activeProfileEntry() {
         store()->setActiveProfile("ee01", "ee01", "Default");
         QCOMPARE(store()->activeProfileName("ee01", "ee01"), QString("Standard Profile"));
         QVERIFY(readFile(m_index).contains("ActiveProfile=Standard Profile"));
-        // An empty entry must not make every camera selection add one more file.
         store()->setActiveProfile("ee01", "ee01", "");
         for (int selection = 0; selection < 3; ++selection) {
             store()->loadProfiles("ee01", "ee01");
@@ -244,9 +231,8 @@ private slots:
             QCOMPARE(store()->activeProfile("ee01", "ee01")->profileName(),
                      QString("Standard Profile"));
         }
-        QCOMPARE(fileCount("ee01", "ee01"), 1);
-
-        // An index that may not grow keeps its content and leaves no temporary file.
+        QCOMPARE(QDir(CameraSettings::profileDirPath("ee01", "ee01")).entryList(QDir::Files).size(),
+                 1);
         const QByteArray before = readFile(m_index);
         {
             const FileSizeLimit noGrowth(before.size());
@@ -259,32 +245,31 @@ private slots:
         QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), folder.entryList(QDir::Files));
     }
 
+    // Names are kept exactly as given. Records are announced while still alive before they go:
+    // on a load, a reload and a rename, whose replaced record still writes its pending change.
     void loadReloadAndRename() {
         store()->loadProfiles("aaaa", "0001");
-        CameraSetting *day = store()->findOrCreateProfile("aaaa", "0001", "alpha");
+        store()->findOrCreateProfile("aaaa", "0001", "alpha");
         store()->findOrCreateProfile("aaaa", "0001", "Zeta");
         store()->loadProfiles("bbbb", "0002");
         store()->findOrCreateProfile("bbbb", "0002", "Night");
         QStringList announced;
         auto connection = connect(store(), &CameraSettings::recordsAboutToBeDeleted, this,
-                                  [&](const QList<CameraSetting *> &records) {
-                                      announced << names(records);  // still alive here
-                                  });
+                                  [&](const QList<CameraSetting *> &r) { announced << names(r); });
         QCOMPARE(names(store()->loadProfiles("aaaa", "0001")), QStringList({"Zeta", "alpha"}));
         disconnect(connection);
         QCOMPARE(announced, QStringList({"Night"}));
-        // Names are kept exactly as given, and a load finds them under the same key.
         const QString odd = QString::fromUtf8(" 50%1 a__b/c, \u00e9\u4f1a \U0001F600 ");
         const QString made = store()->findOrCreateProfile("aaaa", "0001", odd)->filePath();
         QCOMPARE(store()->loadProfiles("aaaa", "0001").size(), 3);
         QCOMPARE(store()->findOrCreateProfile("aaaa", "0001", odd)->filePath(), made);
-        QCOMPARE(fileCount("aaaa", "0001"), 3);
+        QCOMPARE(QDir(CameraSettings::profileDirPath("aaaa", "0001")).entryList(QDir::Files).size(),
+                 3);
 
-        day = store()->findOrCreateProfile("aaaa", "0001", "alpha");
+        const QString dayPath = store()->findOrCreateProfile("aaaa", "0001", "alpha")->filePath();
         CameraSetting *zeta = store()->findOrCreateProfile("aaaa", "0001", "Zeta");
         QCOMPARE(store()->reloadActiveProfile("aaaa", "0001"), nullptr);  // Standard not loaded
         store()->setActiveProfile("aaaa", "0001", "alpha");
-        const QString dayPath = day->filePath();
         QVERIFY(
             writeFile(dayPath, "[General]\nprofilename=alpha\n[VideoProcAmp]\nbrightness=33\n"));
         QSignalSpy spy(store(), &CameraSettings::recordsAboutToBeDeleted);
@@ -292,8 +277,6 @@ private slots:
         QVERIFY(fresh && fresh->filePath() == dayPath);
         QCOMPARE(spy.count(), 1);
         QCOMPARE(fresh->brightness(), 33L);
-        // Renaming Zeta to alpha replaces the record that held the name; that one is announced
-        // and its pending change still reaches its file.
         fresh->setGain(9, true);
         store()->renameProfile("aaaa", "0001", "Zeta", "alpha");
         QCOMPARE(spy.count(), 2);
@@ -303,6 +286,8 @@ private slots:
         QVERIFY(readFile(zeta->filePath()).contains("profilename=alpha"));
     }
 
+    // Files a person or another program left: only the first of two with one name is loaded, a
+    // hostile one is skipped, and a load writes nothing but the ids into files that lack them.
     void filesNotWrittenByTheStore() {
         const QString dir = CameraSettings::profileDirPath("9999", "9999");
         QVERIFY(QDir().mkpath(dir + "/003_{c}.ini"));  // a folder named like a profile
@@ -313,16 +298,19 @@ private slots:
             "[General]\nprofilename=Big\n[X]\n" + QByteArray(1 << 20, 'x') + "=1\n";
         const QByteArray duplicate = "[General]\nprofilename=Office\n[VideoProcAmp]\nhue=2\n";
         const QByteArray own = "[General]\npid=9999\nprofilename=Own\nvid=9999\n";
-        QVERIFY(writeFile(dir + "/001_{a}.ini", ""));
-        QVERIFY(writeFile(dir + "/002_{b}.ini", garbage));
-        QVERIFY(writeFile(dir + "/004_{d}.ini", big));
-        QVERIFY(writeFile(dir + "/005_{e}.ini", "[General]\nprofilename=Office\n"));
-        QVERIFY(writeFile(dir + "/006_{f}.ini", duplicate));
-        QVERIFY(writeFile(dir + "/007_{g}.ini", "profilename=\"  a__b/%1 \\xe9  \"\n"));
-        QVERIFY(writeFile(dir + "/008_{h}.ini",
-                          "[General]\nprofilename=Hostile\n"
-                          "note=1, @Variant(\\0\\0\\0\\v\\x7f\\xff\\xff\\xff)\n"));
-        QVERIFY(writeFile(dir + "/010_{j}.ini", own));
+        const QMap<QString, QByteArray> files = {
+            {"001_{a}", ""},
+            {"002_{b}", garbage},
+            {"004_{d}", big},
+            {"005_{e}", "[General]\nprofilename=Office\n"},
+            {"006_{f}", duplicate},
+            {"007_{g}", "profilename=\"  a__b/%1 \\xe9  \"\n"},
+            {"008_{h}",
+             "[General]\nprofilename=Hostile\n"
+             "note=1, @Variant(\\0\\0\\0\\v\\x7f\\xff\\xff\\xff)\n"},
+            {"010_{j}", own}};
+        for (auto f = files.begin(); f != files.end(); ++f)
+            QVERIFY(writeFile(dir + "/" + f.key() + ".ini", f.value()));
         const QDateTime longAgo(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
         QFile ownFile(dir + "/010_{j}.ini");
         QVERIFY(ownFile.open(QIODevice::ReadWrite) &&
