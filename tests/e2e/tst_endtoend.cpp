@@ -1,6 +1,5 @@
 // The built program as a user starts it, on a private X server with a system tray, against
-// simulated cameras described in a JSON file that the test rewrites to plug them in. What it does
-// is read from its standard output, its debug lines, its windows and its data folder.
+// simulated cameras in a JSON file that the test rewrites to plug them in.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -38,17 +37,17 @@ class TestEndToEnd : public QObject {
         env.insert("TINTWELL_SIMULATED_CAMERAS", home("cameras.json"));
         return env;
     }
-    TintwellProcess *newCopy() {
+    TintwellProcess *start(const QStringList &args = {}, const QStringList &wrapper = {},
+                           const QProcessEnvironment &env = {}) {
         m_copies.push_back(std::make_unique<TintwellProcess>(kBinary));
-        return m_copies.back().get();
-    }
-    TintwellProcess *start(const QStringList &args = {}) {
-        TintwellProcess *copy = newCopy();
-        copy->launch(environment(), args);
+        TintwellProcess *copy = m_copies.back().get();
+        if (wrapper.isEmpty())
+            copy->launch(env.isEmpty() ? environment() : env, args);
+        else
+            copy->launchThrough(wrapper, env.isEmpty() ? environment() : env);
         return copy;
     }
-    // Started, echoed its arguments and kept running. Leaves the output unread, because QTRY_*
-    // evaluates its condition once more after it has passed.
+    // Leaves the output unread: QTRY_* evaluates its condition once more after it has passed.
     static bool isRunningCopy(QProcess *copy) {
         return copy->state() == QProcess::Running && copy->bytesAvailable() > 0;
     }
@@ -116,11 +115,9 @@ private slots:
         for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             env.remove(name);
         for (const QString option : {"--help", "--version"}) {
-            TintwellProcess *copy = newCopy();
-            copy->launch(env, {"-startup", option});
+            TintwellProcess *copy = start({"-startup", option}, {}, env);
             QVERIFY(copy->waitForFinished(kWaitMs));
-            QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
-            QCOMPARE(copy->exitCode(), 0);
+            QVERIFY(copy->exitStatus() == QProcess::NormalExit && copy->exitCode() == 0);
             QVERIFY(copy->readAllStandardOutput().startsWith(
                 option == "--help" ? QByteArray("Usage: tintwell [-startup]\n")
                                    : QByteArray("tintwell " TINTWELL_VERSION "\n")));
@@ -226,8 +223,7 @@ private slots:
         const QByteArray fifo = QFile::encodeName(home("unread"));
         QVERIFY(mkfifo(fifo.constData(), 0600) == 0);
         const int reader = open(fifo.constData(), O_RDONLY | O_NONBLOCK);  // and never reads
-        TintwellProcess *copy = newCopy();
-        copy->launchThrough({"bash", "-c", script}, environment());
+        TintwellProcess *copy = start({}, {"bash", "-c", script});
         const bool started = copy->waitForLine("standard profile", kWaitMs);
         close(reader);
         QVERIFY(started);
@@ -265,11 +261,10 @@ private slots:
         QVERIFY(QDir().mkpath(planted) && chown(QFile::encodeName(planted), 65534, 65534) == 0);
         const QStringList asNobody{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
         for (const QStringList &wrapper : {QStringList{"env"}, asNobody}) {
-            TintwellProcess *first = newCopy(), *second = newCopy();
-            first->launchThrough(wrapper, env);
+            TintwellProcess *first = start({}, wrapper, env);
             QTRY_VERIFY_WITH_TIMEOUT(isRunningCopy(first), kWaitMs);
             QVERIFY(QDir(planted).isEmpty());
-            second->launchThrough(wrapper, env);
+            TintwellProcess *second = start({}, wrapper, env);
             QVERIFY(second->waitForFinished(kWaitMs));
             QCOMPARE(second->readAllStandardOutput(), QByteArray());
         }
