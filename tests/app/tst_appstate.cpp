@@ -31,11 +31,8 @@ private slots:
         if (!QFile::exists(file))
             QSKIP("needs fonts-dejavu-core");
         loadApplicationFont(file);
-        QFont font = applicationFont();
-        QCOMPARE(font.family(), QString("DejaVu Sans"));
-        QCOMPARE(font.weight(), 57);
-        font.setPointSize(31);
-        QVERIFY(applicationFont().pointSize() != 31);  // callers get copies
+        QCOMPARE(applicationFont().family(), QString("DejaVu Sans"));
+        QCOMPARE(applicationFont().weight(), 57);
     }
 };
 

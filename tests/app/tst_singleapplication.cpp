@@ -1,7 +1,6 @@
 // This test process is the running copy; copies of itself started with "--send" are the later
 // starts that talk to it.
 #include <unistd.h>
-#include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
@@ -12,9 +11,7 @@
 #include "FileBytes.h"
 #include "SingleApplication.h"
 
-namespace {
-const int kWaitMs = 15000;
-}
+static const int kWaitMs = 15000;
 
 class TestSingleApplication : public QObject {
     Q_OBJECT
@@ -22,10 +19,9 @@ class TestSingleApplication : public QObject {
     SingleApplication *app() const { return static_cast<SingleApplication *>(qApp); }
 
     // Exit status of the later start: 0 delivered, 1 not confirmed, 2 did not see this copy.
-    int sendFromLaterCopy(const QString &text, int timeoutMs) {
+    int sendFromLaterCopy(const QString &text) {
         QProcess copy;
-        copy.start(QCoreApplication::applicationFilePath(),
-                   {"--send", text, QString::number(timeoutMs)});
+        copy.start(QCoreApplication::applicationFilePath(), {"--send", text, "5000"});
         return QTest::qWaitFor([&] { return copy.state() == QProcess::NotRunning; }, kWaitMs)
                    ? copy.exitCode()
                    : -1;
@@ -35,10 +31,8 @@ private slots:
     void runningCopyListensForItsUserOnly() {
         QVERIFY(!app()->isRunning());
         QVERIFY(!app()->sendMessage("to myself", 100));
-        const auto others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
-                            QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
-        QCOMPARE(QFileInfo(QFileInfo(app()->serverName()).path()).permissions() & others,
-                 QFile::Permissions());
+        const QFileInfo folder(QFileInfo(app()->serverName()).path());
+        QCOMPARE(int(folder.permissions() & 0x77), 0);  // nothing for the group and others
     }
 
     void messagesArriveWhole_data() {
@@ -50,7 +44,7 @@ private slots:
     void messagesArriveWhole() {
         QFETCH(QString, text);
         QSignalSpy received(app(), &SingleApplication::messageReceived);
-        QCOMPARE(sendFromLaterCopy(text, 5000), 0);
+        QCOMPARE(sendFromLaterCopy(text), 0);
         QCOMPARE(received.count(), 1);
         QCOMPARE(received.at(0).at(0).toString(), text);
     }
@@ -59,13 +53,10 @@ private slots:
     // hanging; the message is still taken in afterwards without harm.
     void busyRunningCopyMakesSenderGiveUpInTime() {
         QSignalSpy received(app(), &SingleApplication::messageReceived);
-        QElapsedTimer clock;
-        clock.start();
         QProcess later;
         later.start(QCoreApplication::applicationFilePath(), {"--send", "late", "300"});
-        QVERIFY(later.waitForFinished(kWaitMs));
+        QVERIFY(later.waitForFinished(4000));
         QCOMPARE(later.exitCode(), 1);
-        QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
         QTRY_COMPARE_WITH_TIMEOUT(received.count(), 1, kWaitMs);
     }
 
@@ -79,15 +70,12 @@ private slots:
             QVERIFY(client->waitForConnected(kWaitMs));
         }
         oversized.write(QByteArray("\xff\xff\xff\xffx", 5));  // announces 4 GiB
-        truncated.write(
-            QByteArray("\0\0\0\x0a"
-                       "abc",
-                       7));  // announces 10 bytes
+        truncated.write(QByteArray("\0\0\0\012abc", 7));      // announces 10 bytes
         truncated.flush();
         truncated.disconnectFromServer();
         QTRY_COMPARE_WITH_TIMEOUT(oversized.state(), QLocalSocket::UnconnectedState, kWaitMs);
         QCOMPARE(silent.state(), QLocalSocket::ConnectedState);
-        QCOMPARE(sendFromLaterCopy("still heard", 5000), 0);
+        QCOMPARE(sendFromLaterCopy("still heard"), 0);
         QTRY_COMPARE_WITH_TIMEOUT(silent.state(), QLocalSocket::UnconnectedState, kWaitMs);
         QCOMPARE(received.count(), 1);
     }
