@@ -28,11 +28,11 @@ warnings=$(man --warnings -l "$prefix/share/man/man1/tintwell.1.gz" 2>&1 > /dev/
 
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" > "$work/log" 2>&1 || fail "cpack: $(cat "$work/log")"
 deb=$(ls "$work"/package/tintwell_*_*.deb)
-dpkg-deb -f "$deb" Package | grep -qx tintwell || fail "package name"
 # Found by dpkg-shlibdeps in the program itself, not written down by hand.
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libqt5widgets5 libqt5multimedia5 libudev1 libc6; do
     echo "$depends" | grep -q "\\b$library\\b" || fail "no $library in Depends: $depends"
 done
-dpkg-deb -c "$deb" | grep -q " \./usr/bin/tintwell$" || fail "not in the package: usr/bin/tintwell"
+dpkg-deb -f "$deb" Package | grep -qx tintwell && dpkg-deb -c "$deb" | grep -q " \./usr/bin/tintwell$" ||
+    fail "package name or usr/bin/tintwell"
 echo "installed and packaged: $(basename "$deb"), Depends: $depends"
