@@ -25,14 +25,22 @@ namespace {
 
 // Sent back once a message has arrived whole, so that the sender knows it was delivered.
 constexpr char kAck = '\x06';
-// A client that has not sent its whole message by then is cut off.
-constexpr int kClientIdleMs = 5000;
 // Pause between connection attempts while the running copy is still setting up its socket.
 constexpr int kConnectRetryMs = 20;
 constexpr int kHeaderBytes = 4;
-// How long the holder of the instance lock has to answer before its lock counts as left behind;
-// the same time a later start gives the running copy to take its message.
-constexpr int kOwnerAnswerMs = 5000;
+
+// How long one copy waits for the other on the socket: a client that has not sent its whole
+// message by then is cut off, and a holder of the instance lock that has not answered by then
+// counts as gone, the same time a later start gives the running copy to take its message.
+// TINTWELL_INSTANCE_WAIT_MS shortens it for tests that have to wait it out.
+int instanceWaitMs() {
+    static const int ms = [] {
+        bool ok = false;
+        const int fromEnvironment = qEnvironmentVariableIntValue("TINTWELL_INSTANCE_WAIT_MS", &ok);
+        return ok && fromEnvironment > 0 ? fromEnvironment : 5000;
+    }();
+    return ms;
+}
 
 int msLeft(const QDeadlineTimer &deadline) {
     return int(qMax<qint64>(0, deadline.remainingTime()));
@@ -152,7 +160,7 @@ SingleApplication::SingleApplication(int &argc, char **argv) : QApplication(argc
 // setting it up, so it is given the time a later start gives its message.
 bool SingleApplication::ownerAnswers() const {
     QLocalSocket socket;
-    return connectBefore(socket, QDeadlineTimer(kOwnerAnswerMs));
+    return connectBefore(socket, QDeadlineTimer(instanceWaitMs()));
 }
 
 // The running copy may have taken the lock a moment ago and not be listening yet.
@@ -191,7 +199,7 @@ void SingleApplication::acceptConnections() {
         m_partialMessages.insert(client, QByteArray());
         connect(client, &QLocalSocket::readyRead, this, [this, client] { readFromClient(client); });
         connect(client, &QLocalSocket::disconnected, this, [this, client] { dropClient(client); });
-        QTimer::singleShot(kClientIdleMs, client, [this, client] { dropClient(client); });
+        QTimer::singleShot(instanceWaitMs(), client, [this, client] { dropClient(client); });
         readFromClient(client);
     }
 }

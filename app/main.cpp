@@ -128,6 +128,12 @@ int main(int argc, char **argv) {
     QGuiApplication::setQuitOnLastWindowClosed(false);
 
     auto window = std::make_unique<CameraSettingWidget>(nullptr);
+    // Tests that plug cameras in would otherwise wait out the settling time at every plug.
+    bool delayGiven = false;
+    const int arrivalDelayMs =
+        qEnvironmentVariableIntValue("TINTWELL_ARRIVAL_DELAY_MS", &delayGiven);
+    if (delayGiven && arrivalDelayMs >= 0)
+        window->setArrivalRefreshDelay(arrivalDelayMs);
     if (startHidden)
         window->startInBackground();
     else

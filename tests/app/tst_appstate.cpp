@@ -12,39 +12,27 @@ private slots:
     // and on silent updates while they clear the flag themselves.
     void setModifiedNotifiesOnlyWhenAsked() {
         AppGlobals *globals = AppGlobals::instance();
-        QVERIFY(!globals->isModified());
         QSignalSpy spy(globals, &AppGlobals::modifyStateChanged);
         globals->setModified(true, true);
         globals->setModified(true, true);
         QVERIFY(globals->isModified());
         globals->setModified(false, false);
         QVERIFY(!globals->isModified());
-        QCOMPARE(spy.count(), 2);
         globals->setModified(false, true);
-        QCOMPARE(spy.count(), 3);
-        QCOMPARE(spy.at(1).at(0).toBool(), true);
-        QCOMPARE(spy.at(2).at(0).toBool(), false);
+        QCOMPARE(spy, QList<QVariantList>({{true}, {true}, {false}}));
     }
 
-    // The font state is process-wide and only ever set, so these steps run in this order.
+    // Process-wide and only ever set, so the steps run in this order.
     void fontFallsBackUntilAFileLoads() {
-        QCOMPARE(applicationFont().family(), QString("Arial Unicode MS"));
-        QCOMPARE(applicationFont().weight(), int(QFont::Normal));
         loadApplicationFont(QDir::temp().filePath("no-such-dir/Poppins-Regular.otf"));
         QCOMPARE(applicationFont().family(), QString("Arial Unicode MS"));
         QCOMPARE(applicationFont().weight(), 57);
-    }
-
-    void loadedFontGivesItsFamilyAndCallersGetCopies() {
         const QString file = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
         if (!QFile::exists(file))
             QSKIP("needs fonts-dejavu-core");
         loadApplicationFont(file);
-        QFont font = applicationFont();
-        QCOMPARE(font.family(), QString("DejaVu Sans"));
-        QCOMPARE(font.weight(), 57);
-        font.setPointSize(31);
-        QVERIFY(applicationFont().pointSize() != 31);
+        QCOMPARE(applicationFont().family(), QString("DejaVu Sans"));
+        QCOMPARE(applicationFont().weight(), 57);
     }
 };
 

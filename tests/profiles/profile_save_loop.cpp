@@ -1,39 +1,33 @@
 // Saves profiles of one camera model the way the program does, over and over, until killed.
-// Argument: the first generation number. Prints each generation once its profile is saved.
+// Argument: the first generation number. Prints each generation once its profile is saved; every
+// number in that profile is the generation, every flag its parity.
 
 #include <QCoreApplication>
 #include <cstdio>
 
+#include "CameraSetting.h"
 #include "CameraSettings.h"
-#include "ProfileGeneration.h"
 
 int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-    const QString vid = "5a5a", pid = "0001";
-    const QStringList names = {"Office", "Night", "Stage"};
     CameraSettings *store = CameraSettings::instance();
-    long generation = app.arguments().value(1).toLong();
-
-    for (;; ++generation) {
+    for (long g = app.arguments().value(1).toLong();; ++g) {
         // Each load drops every record, which writes the ids it has just set on each of them.
-        for (CameraSetting *record : store->loadProfiles(vid, pid))
-            if (record->profileName().startsWith("Temp"))
-                store->removeProfile(vid, pid, record->profileName());
-        store->findOrCreateProfile(vid, pid, "Standard Profile");
-
-        const QString name = names.at(int(generation % names.size()));
-        CameraSetting *record = store->findOrCreateProfile(vid, pid, name);
-        writeGeneration(*record, generation);
+        for (CameraSetting *record : store->loadProfiles("5a5a", "0001"))
+            if (record->profileName() == "Temp")
+                store->removeProfile("5a5a", "0001", "Temp");
+        store->findOrCreateProfile("5a5a", "0001", "Standard Profile");
+        const QString name = g % 5 == 0 ? "Temp" : QStringList{"Office", "Night", "Stage"}[g % 3];
+        CameraSetting *record = store->findOrCreateProfile("5a5a", "0001", name);
+        record->setBrightness(g);
+        record->setGamma(g, g % 2);
+        record->setFocus(g, g % 2);
         record->sync();
-        store->setActiveProfile(vid, pid, name);
-
-        if (generation % 5 == 0) {
-            CameraSetting *temp = store->findOrCreateProfile(vid, pid, "Temp");
-            writeGeneration(*temp, generation);
-            store->removeProfile(vid, pid, "Temp");
-        }
-        std::printf("%ld\n", generation);
+        store->setActiveProfile("5a5a", "0001", name);
+        if (name == "Temp")
+            store->removeProfile("5a5a", "0001", "Temp");
+        std::printf("%ld\n", g);
         std::fflush(stdout);
     }
 }
