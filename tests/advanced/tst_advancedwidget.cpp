@@ -225,6 +225,10 @@ private slots:
 
         CameraSettings::instance()->loadProfiles("1a2b", "3c4d");
         auto *record = CameraSettings::instance()->findOrCreateProfile("1a2b", "3c4d", "Office");
+        record->setFocus(5000, false);  // beyond the camera's range: the field follows its slider
+        apply(record);
+        m_page->refreshFromProfile();
+        QCOMPARE(w<QLineEdit>("txtFocus")->text().toInt(), w<QSlider>("slFocus")->maximum());
         record->setZoom(300, true);
         record->setFocus(700, false);
         apply(record);

@@ -125,6 +125,9 @@ private slots:
         startWith({kDocCam, kWebCam});
         QCOMPARE(navigation(), kBasicShown);
         QVERIFY(!w("btnProfile")->isVisibleTo(m_window.get()));
+        for (const char *page : {"adjustmentWidget", "advancedWidget", "userProfileWidget"})
+            QCOMPARE(m_log->count(page + QString(" hint height: %1").arg(w(page)->minimumHeight())),
+                     1);
         // The profile page learnt of the first camera; its save button follows the modified flag.
         QCOMPARE(m_log->count("onDeviceSelChanged deviceid: \"" + kDocCam.key() + '"'), 1);
         QVERIFY(!w("btnSaveProfile")->isEnabled());
