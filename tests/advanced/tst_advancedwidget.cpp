@@ -178,6 +178,8 @@ private slots:
     }
 
     void builtInWebCamWithoutPanTiltRollZoom() {
+        for (auto *label : m_page->findChildren<QLabel *>(QRegularExpression("Icon$")))
+            QVERIFY2(!label->pixmap(Qt::ReturnByValue).isNull(), qPrintable(label->objectName()));
         m_page->onDeviceSelChanged(QString());
         QVERIFY(!m_page->isEnabled());
         useCameras(QString(), "1f05");

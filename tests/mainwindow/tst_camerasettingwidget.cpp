@@ -159,6 +159,7 @@ private slots:
 
         // The tray icon and its menu bring the hidden window back.
         auto *tray = m_window->findChild<QSystemTrayIcon *>();
+        QVERIFY(!tray->icon().pixmap(16).isNull());
         for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick}) {
             m_window->hide();
             emit tray->activated(QSystemTrayIcon::Context);
