@@ -1,6 +1,5 @@
-// The Basic page against simulated cameras: which camera ends up selected (in the list, in the
-// application state and in the camera layer), what is announced, what reaches the camera and what
-// a save stores.
+// The Basic page against simulated cameras: the selection, what is announced, reaches the camera
+// and is saved.
 
 #include <QtTest>
 #include <QtWidgets>
@@ -116,10 +115,10 @@ private slots:
                      qPrintable(label->objectName()));
         for (auto *button : m_page->findChildren<QToolButton *>())
             QVERIFY(button->autoRepeat() && !button->icon().isNull());
-        for (const char *hidden :
-             {"lblExposureIcon", "lblExposure", "gbExposure", "slExposure", "txtExposure",
-              "lblWBIcon", "lblWB", "slWhiteBalance", "gbWB", "txtWhiteBalance"})
-            QVERIFY2(!w(hidden)->isVisibleTo(m_page.get()), hidden);
+        int hidden = 0;
+        for (auto *row : m_page->findChildren<QWidget *>(QRegularExpression("Exposure|WB|White")))
+            hidden += !row->isVisibleTo(m_page.get());
+        QCOMPARE(hidden, 14);
         w<QRadioButton>("rbtnWBAuto")->setChecked(true);
         m_page->onDeviceSelChanged(A.key());
         QVERIFY(!w<QRadioButton>("rbtnWBAuto")->isChecked());
@@ -216,13 +215,13 @@ private slots:
         QVERIFY(!gainOn && gammaOn);
 
         // The step buttons move the camera up to the end of its range, where a click does nothing.
-        w<QToolButton>("btnAddSharpness")->click();
-        QCOMPARE(cameraValue(VideoProcAmp_Sharpness), 7L);
-        cam()->setSharpness(2);
-        w<QToolButton>("btnAddSharpness")->click();
-        QCOMPARE(cameraValue(VideoProcAmp_Sharpness), 2L);
-        w<QToolButton>("btnSubSharpness")->click();
-        QCOMPARE(cameraValue(VideoProcAmp_Sharpness), 6L);
+        QList<long> steps;
+        for (const char *button : {"btnAddSharpness", "btnAddSharpness", "btnSubSharpness"}) {
+            w<QToolButton>(button)->click();
+            steps << cameraValue(VideoProcAmp_Sharpness);
+            cam()->setSharpness(2);
+        }
+        QCOMPARE(steps, (QList<long>{7, 2, 6}));
 
         // A camera that cannot report a range (here: no gain) leaves the row's range as it was.
         m_page->refreshDeviceList(B.path());

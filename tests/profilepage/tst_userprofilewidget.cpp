@@ -17,6 +17,11 @@ static const QString kWebCam = "1a2b__1f05";  // brightness default 128
 static const QString kSaveQuestion = "Do you want to save changes to the profile? [default Yes]";
 static const QString kDeleteQuestion = "Do you want to delete the profile? [default No]";
 
+static QString activeOnDisk(const QString &model) {
+    QSettings index(CameraSettings::settingsFilePath(), QSettings::IniFormat);
+    return index.value(model + "/ActiveProfile", "Standard Profile").toString();
+}
+
 // The profile page beside the Basic page, wired the way the main window wires them.
 struct Rig {
     AdjustmentWidget adjustment;
@@ -43,6 +48,10 @@ struct Rig {
             texts << profiles->itemText(i);
         return texts.join(", ");
     }
+    // The list, its current entry and the model's active profile on disk.
+    QString state(const QString &model = kDocCam) const {
+        return items() + " / " + profiles->currentText() + " / " + activeOnDisk(model);
+    }
     void userSetsBrightness(int v) { adjustment.findChild<QSlider *>("slBrightness")->setValue(v); }
     void selectCamera(const QString &key) {
         auto *devices = adjustment.findChild<QComboBox *>("cbbDevices");
@@ -63,11 +72,6 @@ static long cameraBrightness() {
     PropertyInfo info;
     CameraDeviceManager::instance()->getProperty(info);  // id 0 is brightness
     return info.value;
-}
-
-static QString activeOnDisk(const QString &model) {
-    QSettings index(CameraSettings::settingsFilePath(), QSettings::IniFormat);
-    return index.value(model + "/ActiveProfile", "Standard Profile").toString();
 }
 
 // Profile name -> file path, read afresh from the model's folder.
@@ -126,9 +130,7 @@ private slots:
         QCOMPARE(cameraBrightness(), 0L);
 
         rig.saveNew("Office", 10);
-        QCOMPARE(rig.items(), "Default, Office");
-        QCOMPARE(rig.profiles->currentText(), QStringLiteral("Office"));
-        QCOMPARE(activeOnDisk(kDocCam), QStringLiteral("Office"));
+        QCOMPARE(rig.state(), "Default, Office / Office / Office");
         QVERIFY(!rig.enabled("btnSaveProfile") && !rig.enabled("btnReload"));
         QTRY_COMPARE(stored(kDocCam, "Office", "VideoProcAmp/brightness").toInt(), 10);
 
@@ -156,8 +158,7 @@ private slots:
         // A camera change lands on "Default", where nothing can be deleted.
         QVERIFY(rig.enabled("btnDeleteProfile"));
         rig.selectCamera(kWebCam);
-        QCOMPARE(rig.profiles->currentText(), QStringLiteral("Default"));
-        QVERIFY(!rig.enabled("btnDeleteProfile"));
+        QVERIFY(rig.profiles->currentText() == "Default" && !rig.enabled("btnDeleteProfile"));
     }
 
     // A taken name is not replaced unasked; No goes back to the name as typed.
@@ -173,27 +174,23 @@ private slots:
         const QString replace = "A profile named Office already exists. Replace it? [default No]";
         QCOMPARE(script.seen, QStringList({kSaveQuestion, "name dialog", replace, "name dialog",
                                            replace, "name dialog"}));
-        QCOMPARE(rig.profiles->currentText(), QStringLiteral("Default"));
+        QCOMPARE(rig.state(), "Default, Office / Default / Standard Profile");
         QVERIFY(AppGlobals::instance()->isModified() && cameraBrightness() == 5);  // kept pending
-        QCOMPARE(activeOnDisk(kDocCam), QStringLiteral("Standard Profile"));
     }
 
     void deletingTheLastItemSelectsTheNewLastItem() {
         Rig rig;
         rig.saveNew("Office", 10);
         rig.saveNew("Studio", 12);
-        QCOMPARE(rig.items(), "Default, Office, Studio");
         ModalScript script;
         script.answer(QMessageBox::Yes).answer(QMessageBox::Yes);
         rig.click("btnDeleteProfile");
-        QCOMPARE(rig.profiles->currentText(), QStringLiteral("Office"));
+        QCOMPARE(rig.state(), "Default, Office / Office / Office");
         QCOMPARE(filesOnDisk(kDocCam).keys(), QStringList({"Office", "Standard Profile"}));
-        QCOMPARE(activeOnDisk(kDocCam), QStringLiteral("Office"));
         QCOMPARE(cameraBrightness(), 10L);
         rig.click("btnDeleteProfile");
         QCOMPARE(script.seen, QStringList({kDeleteQuestion, kDeleteQuestion}));
-        QCOMPARE(rig.items(), "Default");
-        QCOMPARE(activeOnDisk(kDocCam), QStringLiteral("Standard Profile"));
+        QCOMPARE(rig.state(), "Default / Default / Standard Profile");
     }
 
     // The change is dropped and the page follows the camera, so a later save lands in the new
@@ -214,7 +211,7 @@ private slots:
         QCOMPARE(stored(kWebCam, "Night", "pid").toString(), QStringLiteral("1f05"));
         QTRY_COMPARE(stored(kWebCam, "Night", "VideoProcAmp/brightness").toInt(), 140);
         QCOMPARE(filesOnDisk(kDocCam).keys(), QStringList{"Standard Profile"});
-        QCOMPARE(activeOnDisk(kWebCam), QStringLiteral("Night"));
+        QCOMPARE(rig.state(kWebCam), "Default, Night / Night / Night");
     }
 
     // A file from elsewhere without a name, or with a name of the base profile, is a profile of
