@@ -1,6 +1,3 @@
-// The Basic page against simulated cameras: the selection, what is announced, reaches the camera
-// and is saved.
-
 #include <QtTest>
 #include <QtWidgets>
 #include <memory>
@@ -78,7 +75,6 @@ class TestAdjustmentWidget : public QObject {
             described << camera.describe();
         QVERIFY(m_cameras.write(described));
     }
-    // The page starts with these cameras: the first one selected and announced once.
     void startWith(const QList<Camera> &cameras) {
         writeCameras(cameras);
         m_cameras.useInCameraLayer();

@@ -1,6 +1,3 @@
-// The shared controls: what they paint, how they size their child, the screen factor, and the
-// control row both camera pages rely on.
-
 #include <QtTest>
 #include <QtWidgets>
 

@@ -45,7 +45,6 @@ class TestCameraSettingWidget : public QObject {
 
     void plug(const QList<VeltCamera> &cameras) { QVERIFY(m_cameras.write(described(cameras))); }
 
-    // A fresh window on exactly these supported cameras, with nothing modified.
     void startWith(const QList<VeltCamera> &cameras) {
         plug(cameras);
         // The names, not the count: the file of the test before may have held as many cameras.

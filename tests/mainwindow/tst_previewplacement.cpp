@@ -1,5 +1,3 @@
-// Where the preview and the main window end up, for screens of several widths and positions.
-
 #include <QtTest>
 
 #include "PreviewPlacement.h"

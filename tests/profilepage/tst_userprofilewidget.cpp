@@ -57,7 +57,6 @@ struct Rig {
         auto *devices = adjustment.findChild<QComboBox *>("cbbDevices");
         devices->setCurrentIndex(devices->findData(key));
     }
-    // From "Default": a brightness change saved under a new name.
     void saveNew(const QString &name, int brightness) {
         profiles->setCurrentIndex(0);
         userSetsBrightness(brightness);
@@ -74,7 +73,6 @@ static long cameraBrightness() {
     return info.value;
 }
 
-// Profile name -> file path, read afresh from the model's folder.
 static QMap<QString, QString> filesOnDisk(const QString &model) {
     QMap<QString, QString> files;
     const QDir dir(QDir(CameraSettings::configRootPath()).filePath(model));
