@@ -56,19 +56,19 @@ class TestCameraSettingWidget : public QObject {
         m_window->show();
     }
 
-    static QStringList names(const QList<VeltCamera> &cameras) {
+    template <typename Name>
+    static QStringList names(int count, Name name) {
         QStringList names;
-        for (const VeltCamera &camera : cameras)
-            names << camera.name;
+        for (int i = 0; i < count; ++i)
+            names << name(i);
         return names;
     }
+    static QStringList names(const QList<VeltCamera> &cams) {
+        return names(cams.size(), [&](int i) { return cams[i].name; });
+    }
     static QStringList enumerated() {
-        CameraDeviceManager *manager = CameraDeviceManager::instance();
-        QStringList names;
-        const int count = manager->enumerateDevices();
-        for (int i = 0; i < count; ++i)
-            names << manager->friendlyName(i);
-        return names;
+        auto *manager = CameraDeviceManager::instance();
+        return names(manager->enumerateDevices(), [&](int i) { return manager->friendlyName(i); });
     }
 
     QWidget *w(const char *name) const { return formChild<QWidget>(m_window.get(), name); }
@@ -81,10 +81,7 @@ class TestCameraSettingWidget : public QObject {
     }
 
     QStringList listed() const {
-        QStringList names;
-        for (int i = 0; i < devices()->count(); ++i)
-            names << devices()->itemText(i);
-        return names;
+        return names(devices()->count(), [this](int i) { return devices()->itemText(i); });
     }
 
     // The navigation as the user sees it: the entries that are checked or show their selected
