@@ -1,5 +1,3 @@
-// Where the preview and the main window end up, for screens of several widths and positions.
-
 #include <QtTest>
 
 #include "PreviewPlacement.h"
@@ -8,34 +6,25 @@ class TestPreviewPlacement : public QObject {
     Q_OBJECT
 
 private slots:
-    void placesThePairSideBySide_data() {
-        QTest::addColumn<QRect>("screen");
-        QTest::addColumn<QRect>("mainWindow");
-        QTest::addColumn<QRect>("preview");
-        QTest::addColumn<QPoint>("mainAt");
-        QTest::addColumn<QPoint>("previewAt");
-        const QRect main(300, 100, 720, 430);
-        const QRect preview(40, 700, 532, 300);
-        QTest::newRow("centred") << QRect(0, 0, 1920, 1080) << main << preview << QPoint(866, 100)
-                                 << QPoint(334, 100);
-        QTest::newRow("odd gap truncated")
-            << QRect(0, 0, 1921, 1080) << main << preview << QPoint(866, 100) << QPoint(334, 100);
-        QTest::newRow("pair wider than the screen: main window follows the preview")
-            << QRect(0, 0, 1024, 768) << main << preview << QPoint(532, 100) << QPoint(0, 100);
-        QTest::newRow("preview alone wider: main window at the right edge")
-            << QRect(0, 0, 800, 600) << main << QRect(0, 0, 900, 500) << QPoint(80, 100)
-            << QPoint(0, 100);
-        QTest::newRow("screen right of the primary one")
-            << QRect(1920, 0, 1920, 1080) << QRect(2000, 50, 720, 430) << preview
-            << QPoint(2786, 50) << QPoint(2254, 50);
-    }
     void placesThePairSideBySide() {
-        QFETCH(QRect, screen);
-        QFETCH(QRect, mainWindow);
-        QFETCH(QRect, preview);
-        const PreviewPlacement placement = placePreviewBeside(screen, mainWindow, preview);
-        QTEST(placement.mainWindow, "mainAt");
-        QTEST(placement.preview, "previewAt");
+        const QRect main(300, 100, 720, 430), preview(40, 700, 532, 300);
+        const struct {
+            QRect screen, main, preview;
+            QPoint mainAt, previewAt;
+        } rows[] = {
+            {{0, 0, 1920, 1080}, main, preview, {866, 100}, {334, 100}},  // centred
+            {{0, 0, 1921, 1080}, main, preview, {866, 100}, {334, 100}},  // odd gap truncated
+            // The pair wider than the screen: the main window follows the preview.
+            {{0, 0, 1024, 768}, main, preview, {532, 100}, {0, 100}},
+            // The preview alone wider: the main window at the right edge.
+            {{0, 0, 800, 600}, main, {0, 0, 900, 500}, {80, 100}, {0, 100}},
+            {{1920, 0, 1920, 1080}, {2000, 50, 720, 430}, preview, {2786, 50}, {2254, 50}},
+        };
+        for (const auto &row : rows) {
+            const PreviewPlacement placed = placePreviewBeside(row.screen, row.main, row.preview);
+            QCOMPARE(placed.mainWindow, row.mainAt);
+            QCOMPARE(placed.preview, row.previewAt);
+        }
     }
 };
 
