@@ -84,8 +84,8 @@ private slots:
         m_log->clear();
         w<QRadioButton>("rbtnFocusManual")->click();
         QCOMPARE(mode("slFocus", "Focus"), "manual");
-        QCOMPARE(control(CameraControl_Focus).flags * 1000 + control(CameraControl_Focus).value,
-                 2420L);
+        QCOMPARE(control(CameraControl_Focus).flags, 2L);
+        QCOMPARE(control(CameraControl_Focus).value, 420L);
         QCOMPARE(m_log->count("successfully set cc value: 420", "property type: 6"), 2);
         w<QToolButton>("btnAddFocus")->click();
         QCOMPARE(control(CameraControl_Focus).value, 421L);

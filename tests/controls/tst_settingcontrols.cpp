@@ -123,7 +123,7 @@ private slots:
         row.takeRangeFrom(info, false);
         QCOMPARE(slider->minimum(), 0);
         row.takeRangeFrom(info, true);  // the slider now at 5, nothing written
-        QCOMPARE(slider->minimum() * 100 + slider->maximum(), -495);
+        QCOMPARE(qMakePair(slider->minimum(), slider->maximum()), qMakePair(-5, 5));
         row.applyProfileValue(5);
         row.applyProfileValue(-10000);  // clamped by the slider
         QCOMPARE(written, (QList<int>{4, 7, 5, -5}));

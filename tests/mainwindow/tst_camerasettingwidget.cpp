@@ -220,7 +220,8 @@ private slots:
         plug({kDocCam, kGeneric, kVisualizer});
         emit m_window->deviceArrival(kVisualizer.path(2));  // a second interface of the same camera
         QTRY_COMPARE_WITH_TIMEOUT(listed(), names({kDocCam, kVisualizer}), kRefreshWaitMs);
-        QCOMPARE(m_log->count("device arrival:") * 10 + m_log->count("camera count:"), 21);
+        QCOMPARE(m_log->count("device arrival:"), 2);
+        QCOMPARE(m_log->count("camera count:"), 1);
         QCOMPARE(devices()->currentText(), kDocCam.name);  // the selection stayed
         QCOMPARE(CameraDeviceManager::instance()->currentDevicePath(), kDocCam.path());
     }
@@ -237,7 +238,8 @@ private slots:
         plug({kDocCam});
         QTRY_COMPARE(listed(), names({kDocCam}));
         QCOMPARE(script.seen, QStringList({kSaveQuestion}));
-        QCOMPARE(devices()->currentData().toString() + current(), kDocCam.key() + kDocCam.key());
+        QCOMPARE(current(), kDocCam.key());
+        QCOMPARE(devices()->currentData().toString(), current());
         const QStringList lines = m_log->lines();
         const int answered = lines.indexOf(QRegularExpression("return .*"));
         const int movedOn = lines.indexOf(
@@ -246,6 +248,9 @@ private slots:
         // Another interface of a listed camera goes: the camera stays.
         emit m_window->deviceRemoval(kDocCam.path(2));
         QCOMPARE(listed(), names({kDocCam}));
+        plug({});
+        QTRY_VERIFY(listed().isEmpty());
+        QVERIFY(current().isEmpty() && !w("adjustmentWidget")->isEnabled());
     }
 
     // Cameras beside the shown one get their model's active profile at start, when they come
