@@ -3,20 +3,10 @@
 
 #include "CameraDeviceManager.h"
 #include "CameraListFile.h"
-#include "CameraTestSupport.h"
-#include "FileBytes.h"
-#include "SimulatedBackend.h"
 #include "SimulatedCameraFile.h"
 #include "SimulatedCameraSet.h"
 #include "SimulatedDevice.h"
 #include "StandardErrorCapture.h"
-
-namespace {
-// The interface part of `path` in upper case, as a notification names it.
-QString notified(const QString &path) {
-    return "@device:pnp:" + path.mid(QString("@device:pnp:").size()).toUpper();
-}
-}  // namespace
 
 class TestSimulatedCameras : public QObject {
     Q_OBJECT
@@ -49,87 +39,80 @@ private slots:
         const SimulatedCameraLoad load = error.startsWith('/')
                                              ? loadSimulatedCameraFile(error.section(':', 0, 0))
                                              : parseSimulatedCameras(json, "cams.json");
-        QVERIFY(!load.ok && load.cameras.empty());
+        QVERIFY(!load.ok && load.cameras.empty() && !load.error.contains('\n'));
         QVERIFY2(load.error.startsWith(error), qPrintable(load.error));
-        QVERIFY(!load.error.contains('\n'));
     }
 
     void replacingTheCameraSet() {
-        auto described = [](const QList<QByteArray> &cameras) {
-            const SimulatedCameraLoad load = parseSimulatedCameras(camerasJson(cameras), "t");
-            return load.cameras;
+        auto described = [](const QByteArray &cameras) {
+            return parseSimulatedCameras("{\"cameras\": [" + cameras + "]}", "t").cameras;
         };
-        const QByteArray controls = "\"videoProcAmp\": {\"0\": {\"min\": 0, \"max\": 9}}";
-        const QByteArray a = cameraJson("A", "one", controls), b = cameraJson("B", "two");
+        const QByteArray a = R"({"path": "A", "videoProcAmp": {"0": {"min": 0, "max": 9}}})";
+        const QByteArray b = R"({"path": "B"})";
         SimulatedCameraSet set;
-        SimulatedCameraSet::Changes changes = set.replace(described({a, b, b}));
-        QCOMPARE(changes.arrived, std::vector<std::string>({"A", "B"}));
+        QCOMPARE(set.replace(described(a + "," + b + "," + b)).arrived,
+                 std::vector<std::string>({"A", "B"}));
         SimulatedDevice deviceA(set.cameras().at(0)), deviceB(set.cameras().at(1));
         std::unique_ptr<capture::BoundDevice> bound;
         std::unique_ptr<capture::ControlFamily> family;
-        QCOMPARE(deviceA.bind(bound), capture::kOk);
-        QCOMPARE(bound->queryVideoProcAmp(family), capture::kOk);
+        QVERIFY(deviceA.bind(bound) == capture::kOk && bound->queryVideoProcAmp(family) == 0);
         QCOMPARE(family->set(0, 7, 2), capture::kOk);
-
-        // Same description: nothing arrives or leaves and the value the program set stays.
-        changes = set.replace(described({a, b, b}));
-        QVERIFY(changes.arrived.empty() && changes.left.empty());
         std::int32_t value = 0, flags = 0;
-        QCOMPARE(family->get(0, &value, &flags), capture::kOk);
-        QCOMPARE(value, 7);
-
-        // A redescribed camera stays plugged in with its new description; one that left fails
-        // like an unplugged device.
-        changes =
-            set.replace(described({cameraJson("A", "renamed", controls), cameraJson("C", "x")}));
+        // The same description: nothing arrives or leaves and the value set stays.
+        SimulatedCameraSet::Changes changes = set.replace(described(a + "," + b + "," + b));
+        QVERIFY(changes.arrived.empty() && changes.left.empty());
+        QVERIFY(family->get(0, &value, &flags) == capture::kOk && value == 7);
+        // A redescribed camera stays plugged in as described; one that left fails as unplugged.
+        changes = set.replace(described(QByteArray(a).replace("\"A\"",
+                                                              "\"A\", \"friendlyName\": "
+                                                              "\"new\"") +
+                                        R"(, {"path": "C"})"));
         QCOMPARE(changes.left, std::vector<std::string>({"B"}));
         QCOMPARE(changes.arrived, std::vector<std::string>({"C"}));
         std::string name;
-        QCOMPARE(deviceA.friendlyName(name), capture::kOk);
-        QCOMPARE(name, std::string("renamed"));
-        QCOMPARE(family->get(0, &value, &flags), capture::kOk);
-        QCOMPARE(value, 0);
+        QVERIFY(deviceA.friendlyName(name) == capture::kOk && name == "new");
+        QVERIFY(family->get(0, &value, &flags) == capture::kOk && value == 0);
         QCOMPARE(deviceB.bind(bound), capture::kDeviceNotConnected);
     }
 
     void hotPlugFollowsTheFile() {
         QTemporaryDir dir;
-        const QString file = dir.filePath("cameras.json");
-        const QString a = usbCameraPath("1a2b", "3c4d", "a"),
-                      b = usbCameraPath("1a2b", "1f05", "b"),
-                      c = usbCameraPath("1a2b", "2b20", "c");
-        QVERIFY(writeFile(file, camerasJson({cameraJson(a, "A")})));
+        const CameraListFile file(dir.filePath("cameras.json"));
+        const QJsonObject a{{"path", usbCameraPath("1a2b", "3c4d", "a")}},
+            b{{"path", usbCameraPath("1a2b", "1f05", "b")}, {"friendlyName", "DocCam Mini"}},
+            c{{"path", usbCameraPath("1a2b", "2b20", "c")}, {"friendlyName", "DocCam Mini"}};
+        // A notification names the interface part in upper case.
+        auto notified = [](const QJsonObject &camera) {
+            const QString path = camera["path"].toString();
+            return QVariantList{path.left(12) + path.mid(12).toUpper()};
+        };
+        QVERIFY(file.write({a}));
+        file.useInCameraLayer();
         CameraDeviceManager *m = CameraDeviceManager::instance();
-        m->setBackend(createSimulatedBackend(file));
         QVERIFY(m->unregisterDeviceNotification());  // nothing registered yet
         QVERIFY(m->registerDeviceNotification(0));
         QSignalSpy arrivals(m, &CameraDeviceManager::deviceArrival);
         QSignalSpy removals(m, &CameraDeviceManager::deviceRemoval);
+        QVERIFY(file.writeInPlace({a, b}));
+        QTRY_COMPARE(arrivals, QList<QVariantList>({notified(b)}));
+        QVERIFY(file.write({b}));  // a rename over the file
+        QTRY_COMPARE(removals, QList<QVariantList>({notified(a)}));
 
-        QVERIFY(writeFile(file, camerasJson({cameraJson(a, "A"), cameraJson(b, "B")})));
-        QTRY_COMPARE(arrivals.size(), 1);
-        QCOMPARE(arrivals.at(0).at(0).toString(), notified(b));
-        // A file replaced by a rename is still followed.
-        QVERIFY(writeFileByRename(file, camerasJson({cameraJson(b, "B")})));
-        QTRY_COMPARE(removals.size(), 1);
-        QCOMPARE(removals.at(0).at(0).toString(), notified(a));
-
-        // A broken or vanished file is reported and changes nothing.
+        // A broken or vanished file is reported and changes nothing; the next good file is
+        // compared with the last good one.
         StandardErrorCapture errors;
-        QVERIFY(writeFileByRename(file, "{ \"cameras\": [ "));
-        QTRY_VERIFY(errors.text().contains(file + ": not valid JSON at line 1"));
-        QFile::remove(file);
-        QTRY_VERIFY(errors.text().contains(file + ": cannot be read"));
-        // The next good file is compared with the last good one.
-        QVERIFY(writeFileByRename(file,
-                                  camerasJson({cameraJson(b, "B"), cameraJson(c, "DocCam Mini")})));
+        QVERIFY(writeFileByRename(file.path(), "{ \"cameras\": [ "));
+        QTRY_VERIFY(errors.text().contains(file.path() + ": not valid JSON at line 1"));
+        QFile::remove(file.path());
+        QTRY_VERIFY(errors.text().contains(file.path() + ": cannot be read"));
+        QVERIFY(file.write({b, c}));
         QTRY_COMPARE(arrivals.size(), 2);
-        QCOMPARE(arrivals.at(1).at(0).toString(), notified(c));
+        QCOMPARE(arrivals.last(), notified(c));
         QCOMPARE(removals.size(), 1);
         QCOMPARE(errors.text().count('\n'), 2);
 
-        QVERIFY(m->unregisterDeviceNotification());
-        QVERIFY(writeFile(file, camerasJson({cameraJson(c, "DocCam Mini")})));
+        QVERIFY(m->enumerateDevices() == 2 && m->unregisterDeviceNotification());
+        QVERIFY(file.writeInPlace({c}));
         QTRY_COMPARE(m->enumerateDevices(), 1);
         QCOMPARE(removals.size(), 1);
     }

@@ -7,16 +7,12 @@
 #include "FileBytes.h"
 #include "SimulatedBackend.h"
 
-namespace {
-
-QByteArray document(const QList<QJsonObject> &cameras) {
+static QByteArray document(const QList<QJsonObject> &cameras) {
     QJsonArray list;
     for (const QJsonObject &camera : cameras)
         list.append(camera);
     return QJsonDocument(QJsonObject{{"cameras", list}}).toJson();
 }
-
-}  // namespace
 
 bool CameraListFile::write(const QList<QJsonObject> &cameras) const {
     return writeFileByRename(m_path, document(cameras));

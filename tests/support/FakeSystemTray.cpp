@@ -1,6 +1,6 @@
 #include "FakeSystemTray.h"
 
-// Kept apart from Qt headers: Xlib defines macros (Bool, Status, None) that clash with them.
+// After the Qt headers: Xlib defines macros (Bool, Status, None) that clash with them.
 #include <X11/Xlib.h>
 
 FakeSystemTray::FakeSystemTray(const QString &display) {
@@ -18,7 +18,7 @@ FakeSystemTray::FakeSystemTray(const QString &display) {
         XCloseDisplay(connection);
 }
 
-// Closing the connection gives the selection up: the desktop has no tray any more.
+// Closing the connection gives the selection up.
 FakeSystemTray::~FakeSystemTray() {
     if (m_connection)
         XCloseDisplay(static_cast<Display *>(m_connection));

@@ -3,8 +3,8 @@
 #include <sys/resource.h>
 #include <csignal>
 
-// While it lives, no file this process writes may grow beyond `bytes`, and a write past that
-// fails (as on a full disk) instead of ending the process with SIGXFSZ.
+// While it lives, no file this process writes may grow beyond `bytes`: a write past that fails as
+// on a full disk instead of ending the process with SIGXFSZ.
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes) {
