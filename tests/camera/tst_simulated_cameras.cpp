@@ -47,8 +47,8 @@ private slots:
         auto described = [](const QByteArray &cameras) {
             return parseSimulatedCameras("{\"cameras\": [" + cameras + "]}", "t").cameras;
         };
-        const QByteArray a = R"({"path": "A", "videoProcAmp": {"0": {"min": 0, "max": 9}}})";
-        const QByteArray b = R"({"path": "B"})";
+        const QByteArray controls = R"("videoProcAmp": {"0": {"min": 0, "max": 9}})";
+        const QByteArray a = R"({"path": "A", )" + controls + "}", b = R"({"path": "B"})";
         SimulatedCameraSet set;
         QCOMPARE(set.replace(described(a + "," + b + "," + b)).arrived,
                  std::vector<std::string>({"A", "B"}));
@@ -63,10 +63,8 @@ private slots:
         QVERIFY(changes.arrived.empty() && changes.left.empty());
         QVERIFY(family->get(0, &value, &flags) == capture::kOk && value == 7);
         // A redescribed camera stays plugged in as described; one that left fails as unplugged.
-        changes = set.replace(described(QByteArray(a).replace("\"A\"",
-                                                              "\"A\", \"friendlyName\": "
-                                                              "\"new\"") +
-                                        R"(, {"path": "C"})"));
+        changes = set.replace(described(R"({"path": "A", "friendlyName": "new", )" + controls +
+                                        R"(}, {"path": "C"})"));
         QCOMPARE(changes.left, std::vector<std::string>({"B"}));
         QCOMPARE(changes.arrived, std::vector<std::string>({"C"}));
         std::string name;
@@ -81,7 +79,7 @@ private slots:
         const QJsonObject a{{"path", usbCameraPath("1a2b", "3c4d", "a")}},
             b{{"path", usbCameraPath("1a2b", "1f05", "b")}, {"friendlyName", "DocCam Mini"}},
             c{{"path", usbCameraPath("1a2b", "2b20", "c")}, {"friendlyName", "DocCam Mini"}};
-        // A notification names the interface part in upper case.
+        // A notification names the interface in upper case.
         auto notified = [](const QJsonObject &camera) {
             const QString path = camera["path"].toString();
             return QVariantList{path.left(12) + path.mid(12).toUpper()};
