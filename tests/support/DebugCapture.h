@@ -4,8 +4,8 @@
 #include <QStringList>
 #include <algorithm>
 
-// Records the debug lines written while it lives; other messages still reach the test framework,
-// whose handler QTest::qExec installs (so make a capture inside the run). The newest one records.
+// Records the debug lines written while it lives (the newest capture records); other messages go
+// on to the handler QTest::qExec installs, so make a capture inside the run.
 class DebugCapture {
 public:
     DebugCapture() : m_outer(s_active) {
@@ -14,8 +14,7 @@ public:
         s_active = this;
     }
     ~DebugCapture() {
-        s_active = m_outer;
-        if (!m_outer)
+        if (!(s_active = m_outer))
             qInstallMessageHandler(s_framework);
     }
     DebugCapture(const DebugCapture &) = delete;
@@ -31,7 +30,6 @@ public:
         return std::exchange(m_lines, {});
     }
     void clear() { take(); }
-    // How many lines start with `prefix` and end with `suffix`.
     int count(const QString &prefix, const QString &suffix = QString()) const {
         const QStringList all = lines();
         return int(std::count_if(all.begin(), all.end(), [&](const QString &line) {
@@ -46,9 +44,7 @@ private:
         QMutexLocker lock(&s_active->m_mutex);
         s_active->m_lines << text;
     }
-
-    // The framework's handler, not an outer capture's (which is `record` again).
-    static inline QtMessageHandler s_framework = nullptr;
+    static inline QtMessageHandler s_framework = nullptr;  // never `record` itself
     static inline DebugCapture *s_active = nullptr;
     DebugCapture *m_outer;
     mutable QMutex m_mutex;  // messages may come from any thread

@@ -1,7 +1,6 @@
 #include "FakeSystemTray.h"
 
-// After the Qt headers: Xlib defines macros (Bool, Status, None) that clash with them.
-#include <X11/Xlib.h>
+#include <X11/Xlib.h>  // after Qt's headers: its macros (Bool, None) clash with them
 
 FakeSystemTray::FakeSystemTray(const QString &display) {
     Display *connection = XOpenDisplay(display.toLocal8Bit().constData());

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// A system tray as programs on a private X server see it: the owner of the tray selection of
-// screen 0, docking no icons, gone with this object.
+// A system tray as programs on a private X server see it: the owner of screen 0's tray
+// selection, docking no icons, gone with this object.
 class FakeSystemTray {
 public:
     explicit FakeSystemTray(const QString &display);

@@ -1,25 +1,20 @@
 #pragma once
 
 #include <QDir>
-#include <QFileInfo>
 #include <QSaveFile>
 
-// Whole files as bytes. Empty when the file cannot be read.
+// Whole files as bytes; empty when the file cannot be read.
 inline QByteArray readFile(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
-
-// Truncates and writes the file in place, creating missing folders; false unless every byte was
-// written.
+// In place, making missing folders; false unless every byte was written.
 inline bool writeFile(const QString &path, const QByteArray &bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
-
-// Writes beside the file and renames over it, as editors do: a reader never meets a part.
+// Beside the file, then renamed over it as editors do: a reader never meets a part.
 inline bool writeFileByRename(const QString &path, const QByteArray &bytes) {
     QSaveFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();

@@ -10,8 +10,7 @@ public:
     explicit FileSizeLimit(rlim_t bytes) {
         std::signal(SIGXFSZ, SIG_IGN);
         getrlimit(RLIMIT_FSIZE, &m_before);
-        rlimit limited = m_before;
-        limited.rlim_cur = bytes;
+        rlimit limited{bytes, m_before.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limited);
     }
     ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_before); }

@@ -10,16 +10,16 @@
 #include <functional>
 #include <queue>
 
-// Answers the modal windows the code under test opens, one scripted step per window, so that no
-// test waits on a person. Every window met goes to `seen`; one with no step left is rejected and
-// noted as "unexpected". Only the newest script answers while it lives.
+// Answers the modal windows the code under test opens, one scripted step per window, so no test
+// waits on a person. Each window met goes to `seen`; one with no step left is rejected and seen as
+// "unexpected". Only the newest script answers while it lives.
 class ModalScript : public QObject {
 public:
-    ModalScript() : outer(s_newest) {
+    ModalScript() : m_outer(s_newest) {
         s_newest = this;
         QTimer::singleShot(5, this, &ModalScript::poll);
     }
-    ~ModalScript() override { s_newest = outer; }
+    ~ModalScript() override { s_newest = m_outer; }
 
     // Question boxes are seen as "<text> [default Yes|No|none]".
     ModalScript &answer(QMessageBox::StandardButton button) {
@@ -36,7 +36,7 @@ public:
                 box->button(button)->click();
         });
     }
-    // The name dialog is seen as "name dialog": types `text` (null: keeps the field), then clicks
+    // The name dialog is seen as "name dialog": types `text` (null keeps the field), then clicks
     // OK or Cancel with the mouse, which moves the focus to the button as a user's click does.
     ModalScript &typeName(const QString &text, bool ok = true) {
         return meanwhile([this, text, ok](QWidget *modal) {
@@ -53,31 +53,29 @@ public:
     ModalScript &cancelName() { return typeName(QString(), false); }
     // Runs `action` on the open window without answering it; the next step meets it again.
     ModalScript &meanwhile(std::function<void(QWidget *)> action) {
-        steps.push(std::move(action));
+        m_steps.push(std::move(action));
         return *this;
     }
-    bool done() const { return steps.empty(); }
 
     QStringList seen;
 
 private:
-    // A fresh single-shot timer each time, so polling goes on inside the nested event loop that
-    // a click may start (OK on a blank name opens a message box from within the click).
+    // A fresh timer each time keeps polling inside the nested event loop a click may start (OK on
+    // a blank name opens a message box from within the click).
     void poll() {
         QTimer::singleShot(5, this, &ModalScript::poll);
         auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
         if (this != s_newest || !modal || !modal->isVisible())
             return;
-        if (steps.empty()) {
+        if (m_steps.empty()) {
             seen << "unexpected";
             return modal->reject();
         }
-        const auto step = steps.front();
-        steps.pop();
+        const auto step = m_steps.front();
+        m_steps.pop();
         step(modal);
     }
-
     static inline ModalScript *s_newest = nullptr;
-    std::queue<std::function<void(QWidget *)>> steps;
-    ModalScript *outer;
+    std::queue<std::function<void(QWidget *)>> m_steps;
+    ModalScript *m_outer;
 };

@@ -21,7 +21,7 @@ public:
     }
     QString text() const {
         std::fflush(stderr);
-        return QString::fromUtf8(readFile(m_file.fileName()));
+        return readFile(m_file.fileName());
     }
 
 private:

@@ -3,10 +3,9 @@
 #include <QDir>
 #include <QProcess>
 #include <QTest>
-#include <algorithm>
 
-// The built program as a child process, its debug lines (standard error) kept line by line. A
-// copy still running when this goes is killed.
+// The built program as a child process, its debug lines (standard error) kept line by line; killed
+// if still running when this goes.
 class TintwellProcess : public QProcess {
 public:
     explicit TintwellProcess(const QString &binary) : m_binary(binary) {}
@@ -17,7 +16,7 @@ public:
         }
     }
 
-    // A first start on a fresh account: the per-user folders inside `home`, no screen, simulated
+    // A first start on a fresh account: per-user folders inside `home`, no screen, simulated
     // cameras.
     static QProcessEnvironment freshEnvironment(const QString &home) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -49,23 +48,24 @@ public:
         return m_lines;
     }
     bool hasLine(const QString &line) { return debugLines().contains(line); }
-    int count(const QString &prefix) {
-        const QStringList all = debugLines();
-        return int(std::count_if(all.begin(), all.end(),
-                                 [&](const QString &line) { return line.startsWith(prefix); }));
-    }
+    int count(const QString &prefix) { return startingWith(prefix).size(); }
     // Empty when there is none.
     QString lastStartingWith(const QString &prefix) {
-        const QStringList all = debugLines();
-        auto last = std::find_if(all.rbegin(), all.rend(),
-                                 [&](const QString &line) { return line.startsWith(prefix); });
-        return last == all.rend() ? QString() : *last;
+        const QStringList found = startingWith(prefix);
+        return found.isEmpty() ? QString() : found.last();
     }
     bool waitForLine(const QString &prefix, int timeoutMs) {
         return QTest::qWaitFor([&] { return count(prefix) > 0; }, timeoutMs);
     }
 
 private:
+    QStringList startingWith(const QString &prefix) {
+        QStringList found;
+        for (const QString &line : debugLines())
+            if (line.startsWith(prefix))
+                found << line;
+        return found;
+    }
     QString m_binary;
     QByteArray m_partialLine;
     QStringList m_lines;

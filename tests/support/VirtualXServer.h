@@ -9,31 +9,23 @@
 class VirtualXServer {
 public:
     ~VirtualXServer() {
-        if (m_server.state() != QProcess::NotRunning) {
-            m_server.terminate();
-            m_server.waitForFinished();
-        }
+        m_server.terminate();
+        m_server.waitForFinished();
     }
 
     // One screen of `screen` ("1024x768x24"). False when Xvfb or xdotool is missing or no display
     // comes within `timeoutMs`; `failure()` says which.
     bool start(const QString &screen, int timeoutMs) {
-        if (QStandardPaths::findExecutable("xdotool").isEmpty()) {
-            m_failure = "xdotool is needed (package xdotool)";
-            return false;
-        }
-        // -displayfd: the server names the display it chose on standard output. -noreset:
-        // otherwise it resets when its last client leaves and refuses one connecting meanwhile.
+        if (QStandardPaths::findExecutable("xdotool").isEmpty())
+            return fail("xdotool is needed (package xdotool)");
+        // -displayfd: the server names its display on standard output. -noreset: otherwise it
+        // resets when its last client leaves and refuses one connecting meanwhile.
         m_server.start("Xvfb",
                        {"-displayfd", "1", "-nolisten", "tcp", "-noreset", "-screen", "0", screen});
-        if (!m_server.waitForStarted()) {
-            m_failure = "Xvfb is needed (package xvfb)";
-            return false;
-        }
-        if (!QTest::qWaitFor([this] { return m_server.canReadLine(); }, timeoutMs)) {
-            m_failure = "Xvfb named no display: " + m_server.readAllStandardError();
-            return false;
-        }
+        if (!m_server.waitForStarted())
+            return fail("Xvfb is needed (package xvfb)");
+        if (!QTest::qWaitFor([this] { return m_server.canReadLine(); }, timeoutMs))
+            return fail("Xvfb named no display: " + m_server.readAllStandardError());
         m_display = ':' + QString::fromLatin1(m_server.readLine().trimmed());
         return true;
     }
@@ -57,7 +49,10 @@ public:
     }
 
 private:
+    bool fail(const QString &why) {
+        m_failure = why;
+        return false;
+    }
     QProcess m_server;
-    QString m_display;
-    QString m_failure;
+    QString m_display, m_failure;
 };

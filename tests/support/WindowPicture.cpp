@@ -1,7 +1,6 @@
 #include "WindowPicture.h"
 
-// After the Qt headers: Xlib defines macros (Bool, Status, None) that clash with them.
-#include <X11/Xlib.h>
+#include <X11/Xlib.h>  // after Qt's headers: its macros (Bool, None) clash with them
 #include <X11/Xutil.h>
 
 QImage windowPicture(const QString &display, unsigned long window) {
