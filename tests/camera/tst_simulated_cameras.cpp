@@ -12,35 +12,32 @@ class TestSimulatedCameras : public QObject {
     Q_OBJECT
 
 private slots:
-    void faultsNameTheirPlace_data() {
-        QTest::addColumn<QByteArray>("json");
-        QTest::addColumn<QString>("error");
-        auto row = [](const char *name, const char *json, const char *error) {
-            QTest::newRow(name) << QByteArray(json) << QString("cams.json: ") + error;
-        };
-        // clang-format off
-        row("syntax", "{ \"cameras\": [\n  { \"path\" \"x\" }\n] }", "not valid JSON at line 2, column 13:");
-        row("empty", "", "not valid JSON at line 1, column 1:");
-        row("no camera list", "[]", "at top level:");
-        row("misspelt key", R"({"cameras": [{"path": "p", "friendlyname": "a"}]})", R"(at cameras[0]: unknown key "friendlyname")");
-        row("property id", R"({"cameras": [{"path": "p"}, {"path": "q", "videoProcAmp": {"x1": {"min": 0, "max": 1}}}]})", R"(at cameras[1].videoProcAmp."x1":)");
-        row("range upside down", R"({"cameras": [{"path": "p", "cameraControl": {"6": {"min": 5, "max": 1}}}]})", R"(at cameras[0].cameraControl."6": "min" is greater than "max")");
-        row("too large", R"({"cameras": [{"path": "p", "cameraControl": {"6": {"min": 0, "max": 4294967296}}}]})", R"(at cameras[0].cameraControl."6".max:)");
-        row("fraction", R"({"cameras": [{"path": "p", "cameraControl": {"6": {"min": 0, "max": 9, "value": 1.5}}}]})", R"(at cameras[0].cameraControl."6".value:)");
-        row("failure code", R"({"cameras": [{"path": "p", "videoProcAmp": {"0": {"min": 0, "max": 9, "setFails": "E_FAIL"}}}]})", R"(at cameras[0].videoProcAmp."0".setFails:)");
-        row("power line switch", R"({"cameras": [{"path": "p", "powerLine": {"getFails": 1}}]})", "at cameras[0].powerLine.getFails:");
-        QTest::newRow("missing file") << QByteArray() << "/nonexistent/cams.json: cannot be read";
-        QTest::newRow("endless device") << QByteArray() << "/dev/zero: cannot be read";
-        // clang-format on
-    }
+    // A faulty camera file is refused whole, on one line naming the place of the fault.
     void faultsNameTheirPlace() {
-        QFETCH(QByteArray, json);
-        QFETCH(QString, error);
-        const SimulatedCameraLoad load = error.startsWith('/')
-                                             ? loadSimulatedCameraFile(error.section(':', 0, 0))
-                                             : parseSimulatedCameras(json, "cams.json");
-        QVERIFY(!load.ok && load.cameras.empty() && !load.error.contains('\n'));
-        QVERIFY2(load.error.startsWith(error), qPrintable(load.error));
+        // clang-format off
+        const char *rows[][2] = {
+            {"{ \"cameras\": [\n  { \"path\" \"x\" }\n] }", "not valid JSON at line 2, column 13:"},
+            {"", "not valid JSON at line 1, column 1:"},
+            {"[]", "at top level:"},
+            {R"({"cameras": [{"path": "p", "friendlyname": "a"}]})", R"(at cameras[0]: unknown key "friendlyname")"},
+            {R"({"cameras": [{"path": "p"}, {"path": "q", "videoProcAmp": {"x1": {"min": 0, "max": 1}}}]})", R"(at cameras[1].videoProcAmp."x1":)"},
+            {R"({"cameras": [{"path": "p", "cameraControl": {"6": {"min": 5, "max": 1}}}]})", R"(at cameras[0].cameraControl."6": "min" is greater than "max")"},
+            {R"({"cameras": [{"path": "p", "cameraControl": {"6": {"min": 0, "max": 4294967296}}}]})", R"(at cameras[0].cameraControl."6".max:)"},
+            {R"({"cameras": [{"path": "p", "cameraControl": {"6": {"min": 0, "max": 9, "value": 1.5}}}]})", R"(at cameras[0].cameraControl."6".value:)"},
+            {R"({"cameras": [{"path": "p", "videoProcAmp": {"0": {"min": 0, "max": 9, "setFails": "E_FAIL"}}}]})", R"(at cameras[0].videoProcAmp."0".setFails:)"},
+            {R"({"cameras": [{"path": "p", "powerLine": {"getFails": 1}}]})", "at cameras[0].powerLine.getFails:"},
+            {"/nonexistent/cams.json", "cannot be read"},
+            {"/dev/zero", "cannot be read"},  // endless
+        };
+        // clang-format on
+        for (const auto &[json, error] : rows) {
+            const bool file = json[0] == '/';
+            const SimulatedCameraLoad load =
+                file ? loadSimulatedCameraFile(json) : parseSimulatedCameras(json, "cams.json");
+            QVERIFY(!load.ok && load.cameras.empty() && !load.error.contains('\n'));
+            QVERIFY2(load.error.startsWith(QString(file ? json : "cams.json") + ": " + error),
+                     qPrintable(load.error));
+        }
     }
 
     void replacingTheCameraSet() {

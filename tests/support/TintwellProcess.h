@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QTest>
 
+#include "DebugCapture.h"
+
 // The built program as a child process, its debug lines (standard error) kept line by line; killed
 // if still running when this goes.
 class TintwellProcess : public QProcess {
@@ -49,8 +51,7 @@ public:
     }
     bool hasLine(const QString &line) { return debugLines().contains(line); }
     int count(const QString &prefix) { return startingWith(prefix).size(); }
-    // Empty when there is none.
-    QString lastStartingWith(const QString &prefix) {
+    QString lastStartingWith(const QString &prefix) {  // empty when there is none
         const QStringList found = startingWith(prefix);
         return found.isEmpty() ? QString() : found.last();
     }
@@ -60,11 +61,7 @@ public:
 
 private:
     QStringList startingWith(const QString &prefix) {
-        QStringList found;
-        for (const QString &line : debugLines())
-            if (line.startsWith(prefix))
-                found << line;
-        return found;
+        return debugLines().filter(DebugCapture::startOfLine(prefix));
     }
     QString m_binary;
     QByteArray m_partialLine;

@@ -1,15 +1,19 @@
-// The property operations on the camera layer, and the access log they write.
+// The camera layer: which cameras it lists and selects, the property operations on them, and
+// the access log they write.
 
 #include <QtTest>
 #include <functional>
 
 #include "CameraDeviceManager.h"
+#include "CameraListFile.h"
 #include "CameraTestSupport.h"
+#include "CaptureBackendFactory.h"
 #include "DebugCapture.h"
+#include "DeviceIdentification.h"
 #include "FreshDataFolder.h"
 #include "SimulatedBackend.h"
+#include "StandardErrorCapture.h"
 
-namespace {
 // clang-format off
 const QByteArray kCameras = R"({ "cameras": [
 { "path": "usb#vid_1a2b&pid_3c4d#1", "friendlyName": "Velt DocCam V4",
@@ -33,15 +37,39 @@ const QByteArray kCameras = R"({ "cameras": [
 // clang-format on
 enum Camera { Full, BindFails, NoInterfaces, PowerLineFails, NoDevice };
 
-}  // namespace
+static QString p(const QString &pid, const QString &instance) {
+    return usbCameraPath("1a2b", pid, instance);
+}
+static QJsonObject cam(const QString &path, const QString &name) {
+    return name.isNull() ? QJsonObject{{"path", path}}
+                         : QJsonObject{{"path", path}, {"friendlyName", name}};
+}
+// How qDebug writes a string.
+static QString quoted(QString text) {
+    return '"' + text.replace("\\", "\\\\") + '"';
+}
 
-class TestCameraProperties : public QObject {
+class TestCameraLayer : public QObject {
     Q_OBJECT
 
     FreshDataFolder m_data;
     QTemporaryDir m_dir;
     CameraDeviceManager *m = CameraDeviceManager::instance();
+    int m_files = 0;
 
+    int useCameras(const QList<QJsonObject> &cameras) {
+        const CameraListFile file(m_dir.filePath(QString("cameras%1.json").arg(++m_files)));
+        file.write(cameras);
+        file.useInCameraLayer();
+        return m->enumerateDevices();
+    }
+    QStringList listed() const {
+        QStringList entries;
+        for (int i = 0; i < m->count(); ++i)
+            entries << m->devicePath(i) + " = " + m->friendlyName(i);
+        return entries;
+    }
+    // One of the cameras of kCameras, or none.
     void select(Camera camera) {
         m->enumerateDevices();
         m->setCurrentIndex(camera);
@@ -51,7 +79,7 @@ class TestCameraProperties : public QObject {
     bool read(bool image, PropertyInfo &info) {
         return image ? m->getProperty(info) : m->getCameraControlInfo(info);
     }
-    // What the log gained by `call`: its begin and end lines and anything between.
+    // What the log gained by `call`.
     QStringList logged(const std::function<void()> &call) {
         const int before = externalLogLines().size();
         call();
@@ -59,39 +87,141 @@ class TestCameraProperties : public QObject {
     }
 
 private slots:
-    void accessLogIsStampedInLocalTimeAndFlushed() {
-        const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
-        logToExternal("first");
-        const QDateTime after = QDateTime::currentDateTime().addMSecs(1);
-        QCOMPARE(externalLogLines(),
-                 QStringList("first"));  // readable at once, the logger still open
-        // main() runs the test 5:30 ahead of UTC: a stamp in UTC, or with its fields taken
-        // wrongly from the C library's broken-down time, falls outside.
-        const QDateTime stamp = QDateTime::fromString(readFile(ExternalLogger::filePath()).left(23),
-                                                      "yyyy-MM-dd hh:mm:ss.zzz");
-        QVERIFY2(stamp >= before && stamp <= after, qPrintable(stamp.toString()));
-        // In the state folder, not among the profiles; a relative one counts as unset.
-        const QString state = qEnvironmentVariable("XDG_STATE_HOME");
-        const QString own = "/tst_camera_properties/tintwell.log";
-        QCOMPARE(ExternalLogger::filePath(), state + own);
-        qputenv("XDG_STATE_HOME", "relative");
-        QCOMPARE(ExternalLogger::filePath(), QDir::homePath() + "/.local/state" + own);
-        qputenv("XDG_STATE_HOME", QFile::encodeName(state));
-    }
-
-    void initTestCase() {
-        const QString file = m_dir.filePath("cameras.json");
+    void init() {
+        const QString file = m_dir.filePath("properties.json");
         QVERIFY(writeFile(file, kCameras));
         m->setBackend(createSimulatedBackend(file));
+        select(Full);
     }
-    void init() { select(Full); }
+
+    void parsesIds() {
+        const QString rows[][3] = {
+            // the path, then the ids found in it
+            {"@device:pnp:\\\\?\\USB#VID_ABCD&PID_12EF&MI_00#X", "abcd", "12ef"},
+            {"usb#vid_zz_9&pid_q__1", "zz_9", "q__1"},  // not only hex digits
+            {"usb#vid_1111&pid_2222#usb#vid_3333&pid_4444", "1111", "2222"},
+            {"usb#vid_1a2b&pid_3c4", "XXXX", "XXXX"},
+        };
+        for (const auto &row : rows) {
+            QString vid = "stale", pid = "stale";
+            const bool found = parseVidPid(row[0], &vid, &pid);
+            QCOMPARE(QStringList({vid, pid}), QStringList({row[1], row[2]}));
+            QCOMPARE(found, row[1] != "XXXX");
+        }
+    }
+
+    // The notification test looks at the product id alone and logs each of its steps.
+    void notifiedPaths() {
+        const QString supported = "@device:pnp:\\\\?\\USB#VID_FFFF&PID_1F05&MI_00#6&1&0&0000#{X}";
+        const QString unsupported = "@device:pnp:\\\\?\\usb#vid_1a2b&pid_ffff&mi_00#x";
+        DebugCapture debug;
+        QVERIFY(isVeltDevice(supported) && !isVeltDevice(unsupported));
+        QVERIFY(!isVeltDevice("@device:sw:{860BB310}"));
+        QCOMPARE(debug.lines(), QStringList({"capCount: 2", "cap 1: \"ffff\" , cap 2: \"1f05\"",
+                                             "is velt device: " + quoted(supported), "capCount: 2",
+                                             "cap 1: \"1a2b\" , cap 2: \"ffff\"",
+                                             "is not velt device: " + quoted(unsupported)}));
+    }
+
+    void listsSupportedCamerasOnceUnderTheirNames() {
+        const QString docCam = p("3c4d", "a").toUpper(), twin = p("2a10", "0");
+        QCOMPARE(useCameras({}), -1);
+        QCOMPARE(useCameras({cam(p("ffff", "c"), "Velt DocCam V4")}), 0);
+        QCOMPARE(useCameras({
+                     cam(docCam, "velt doccam v4"), cam(p("3c4d", "b"), "Generic USB Camera"),
+                     cam(p("3c00", "d"), QString()),  // no property bag
+                     cam("@device:sw:{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\x", "DocCam Mini"),
+                     cam(docCam, "DocCam Mini"),                    // the same path again
+                     cam(p("3c4d", "a"), "  Velt WebCam W1080\t"),  // another path by case
+                     cam(p("5F2A", "e"), "P20 PTZ"), cam(p("1f05", "f"), "Velt DocCam V4 (2)"),
+                     cam(p("1f05", "g"), "My Velt DocCam V4"),
+                     cam(twin, " Velt DocCam V4"),  // its path sorts first, ignoring case
+                 }),
+                 4);
+        const QStringList expected = {docCam + " = velt doccam v4 (2)",
+                                      p("3c4d", "a") + " =   Velt WebCam W1080\t",
+                                      p("5F2A", "e") + " = P20 PTZ", twin + " =  Velt DocCam V4"};
+        QCOMPARE(listed(), expected);
+        // Enumerating again neither duplicates entries nor touches the selection.
+        m->setCurrentIndex(2);
+        QCOMPARE(m->enumerateDevices(), 4);
+        QCOMPARE(listed(), expected);
+        QCOMPARE(m->currentIndex(), 2);
+    }
+
+    void selection() {
+        const QStringList paths = {p("3c4d", "1"), p("2a10", "2"), p("3c4d", "3")};
+        useCameras({cam(paths[0], "DocCam Mini"), cam(paths[1], "DocCam Mini"),
+                    cam(paths[2], "DocCam Mini")});
+        m->setCurrentIndex(1);
+        for (int outside : {-1, 3}) {
+            m->setCurrentIndex(outside);
+            m->removeAt(outside);
+            QVERIFY(m->friendlyName(outside).isEmpty() && m->devicePath(outside).isEmpty());
+        }
+        QCOMPARE(m->currentIndex(), 1);
+        QCOMPARE(m->count(), 3);
+
+        DebugCapture debug;
+        m->selectByVidPid("1a2b", "3c4d");  // the first of two of one model
+        QCOMPARE(m->currentIndex(), 0);
+        m->selectByVidPid("1A2B", "2A10");  // compared as written
+        QCOMPARE(m->currentIndex(), 0);
+        QCOMPARE(debug.lines().mid(2, 1),
+                 QStringList("tvid, tpid \"1a2b\" \"3c4d\" , (vid,pid): \"1a2b\" \"3c4d\""));
+        debug.clear();
+        m->selectByPath(paths[1].toUpper());
+        QCOMPARE(m->currentIndex(), 1);
+        QCOMPARE(debug.lines(),
+                 QStringList(
+                     {"===1==== " + quoted(paths[1].toLower()), "===2==== " + quoted(paths[0]),
+                      "===1==== " + quoted(paths[1].toLower()), "===2==== " + quoted(paths[1])}));
+        m->selectByPath("@device:pnp:unknown");
+        QCOMPARE(m->currentIndex(), 1);
+
+        // Removing selects the last entry.
+        m->setCurrentIndex(0);
+        m->removeByPath(paths[0].toUpper());
+        QCOMPARE(m->currentDevicePath(), paths[2]);
+        m->removeByPath(paths[2]);
+        m->removeByPath(paths[1]);
+        QCOMPARE(m->currentIndex(), -1);
+        m->enumerateDevices();
+        m->setCurrentIndex(2);
+        m->clearDevices();
+        QVERIFY(m->currentDevicePath().isEmpty());
+    }
+
+    // A backend that cannot be had is named on standard error with the one used instead.
+    void backendChoice() {
+        const QByteArray saved = qgetenv("TINTWELL_CAMERA_BACKEND");
+        const QString rows[][2] = {
+            {"simulated", ""},
+            {"bogus", "\"bogus\" from %1 is unknown"},
+#ifndef _WIN32
+            {"directshow", "\"directshow\" from %1 is not available in this build"},
+#endif
+        };
+        for (const auto &[name, complaint] : rows) {
+            qputenv("TINTWELL_CAMERA_BACKEND", name.toLatin1());
+            StandardErrorCapture errors;
+            const std::unique_ptr<capture::Backend> backend = createCaptureBackend();
+            QCOMPARE(errors.text(),
+                     complaint.isEmpty()
+                         ? QString()
+                         : QString("tintwell: camera backend %1; using \"%2\"\n")
+                               .arg(complaint.arg("TINTWELL_CAMERA_BACKEND"), backend->name()));
+            QVERIFY(!complaint.isEmpty() || backend->name() == name);
+        }
+        qputenv("TINTWELL_CAMERA_BACKEND", saved);
+    }
 
     void reads() {
         struct Row {
             Camera camera;
             int id;
-            const char *name, *read;  // the result, max, min, step, default, value, caps, flags,
-        };                            // available
+            const char *name, *read;  // result max min step default value caps flags available
+        };
         // clang-format off
         const Row rows[] = {
             {Full, 7, "getProperty:VideoProcAmp_WhiteBalance", "1 6500 2800 10 4600 4700 3 1 1"},
@@ -110,11 +240,10 @@ private slots:
             bool result = false;
             QCOMPARE(logged([&] { result = read(call == "getProperty", info); }),
                      QStringList({QString("begin ") + row.name, "end " + call + " elapsed:N(ms)"}));
-            QCOMPARE(QString::asprintf("%s %d %ld %ld %ld %ld %ld %ld %ld %d", row.name, result,
+            QCOMPARE(QString::asprintf("%s %d %ld %ld %ld %ld %ld %ld %ld %d %ld", row.name, result,
                                        info.max, info.min, info.step, info.defaultValue, info.value,
-                                       info.capsFlags, info.flags, info.available),
-                     QString(row.name) + ' ' + row.read);
-            QCOMPARE(info.id, long(row.id));
+                                       info.capsFlags, info.flags, info.available, info.id),
+                     QString("%1 %2 %3").arg(row.name, row.read).arg(row.id));
         }
     }
 
@@ -163,7 +292,6 @@ private slots:
                                                     .arg(row.id)));
         }
     }
-
     void refusedWritesAreReported() {
         DebugCapture debug;
         QCOMPARE(logged([&] {
@@ -223,24 +351,39 @@ private slots:
         }
     }
 
-    void accessLogRotatesKeepingOneOldFile() {
+    void accessLog() {
         FreshDataFolder data;
-        const QString filler(1000, 'x');
+        const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
+        logToExternal("first");
+        const QDateTime after = QDateTime::currentDateTime().addMSecs(1);
+        QCOMPARE(externalLogLines(), QStringList("first"));  // flushed, the logger still open
+        // main() runs 5:30 ahead of UTC: a stamp in UTC, or with fields taken wrongly from the
+        // C library's broken-down time, falls outside.
+        const QDateTime stamp = QDateTime::fromString(readFile(ExternalLogger::filePath()).left(23),
+                                                      "yyyy-MM-dd hh:mm:ss.zzz");
+        QVERIFY2(stamp >= before && stamp <= after, qPrintable(stamp.toString()));
+        // In the state folder, not among the profiles; a relative one counts as unset.
+        const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+        const QString own = "/tst_camera_layer/tintwell.log";
+        QCOMPARE(ExternalLogger::filePath(), state + own);
+        qputenv("XDG_STATE_HOME", "relative");
+        QCOMPARE(ExternalLogger::filePath(), QDir::homePath() + "/.local/state" + own);
+        qputenv("XDG_STATE_HOME", QFile::encodeName(state));
+
+        // Rotation keeps one old file, which ends where the current one begins.
+        const QString filler(1000, 'x'), path = ExternalLogger::filePath();
         for (int i = 0; i < 2500; ++i)
             logToExternal(QString::number(i) + filler);
-        const QString path = ExternalLogger::filePath();
         QVERIFY(QFileInfo(path).size() <= ExternalLogger::kMaxFileSize);
         QVERIFY(QFileInfo(path + ".1").size() > ExternalLogger::kMaxFileSize - 2000);
         QVERIFY(!QFileInfo::exists(path + ".2"));
-        // The old file ends where the current one begins.
         const int lastOld =
             readFile(path + ".1").trimmed().split('\n').last().mid(24).chopped(1000).toInt();
         QCOMPARE(externalLogLines().first(), QString::number(lastOld + 1) + filler);
         QCOMPARE(externalLogLines().last(), QString::number(2499) + filler);
-    }
 
-    void accessLogThatCannotBeWrittenIsHarmless() {
-        FreshDataFolder data;
+        // A log that cannot be written is dropped quickly.
+        FreshDataFolder unwritable;
         QVERIFY(QDir().mkpath(ExternalLogger::filePath()));  // its name taken by a folder
         QElapsedTimer timer;
         timer.start();
@@ -253,7 +396,7 @@ private slots:
 int main(int argc, char **argv) {
     qputenv("TZ", "IST-5:30");  // before anything reads the clock
     QCoreApplication app(argc, argv);
-    TestCameraProperties test;
+    TestCameraLayer test;
     return QTest::qExec(&test, argc, argv);
 }
-#include "tst_camera_properties.moc"
+#include "tst_camera_layer.moc"
