@@ -1,9 +1,8 @@
 #pragma once
 
 #include <QMutex>
-#include <QRegularExpression>
 #include <QStringList>
-#include <utility>
+#include <algorithm>
 
 // Records the debug lines written while it lives (the newest capture records); other messages go
 // on to the handler QTest::qExec installs, so make a capture inside the run.
@@ -31,9 +30,12 @@ public:
         return std::exchange(m_lines, {});
     }
     void clear() { take(); }
-    int count(const QString &prefix) const { return lines().filter(startOfLine(prefix)).size(); }
-    static QRegularExpression startOfLine(const QString &prefix) {
-        return QRegularExpression('^' + QRegularExpression::escape(prefix));
+    // How many lines start with `prefix` and end with `suffix`.
+    int count(const QString &prefix, const QString &suffix = QString()) const {
+        const QStringList all = lines();
+        return int(std::count_if(all.begin(), all.end(), [&](const QString &line) {
+            return line.startsWith(prefix) && line.endsWith(suffix);
+        }));
     }
 
 private:

@@ -4,8 +4,6 @@
 #include <QProcess>
 #include <QTest>
 
-#include "DebugCapture.h"
-
 // The built program as a child process, its debug lines (standard error) kept line by line; killed
 // if still running when this goes.
 class TintwellProcess : public QProcess {
@@ -61,7 +59,11 @@ public:
 
 private:
     QStringList startingWith(const QString &prefix) {
-        return debugLines().filter(DebugCapture::startOfLine(prefix));
+        QStringList found;
+        for (const QString &line : debugLines())
+            if (line.startsWith(prefix))
+                found << line;
+        return found;
     }
     QString m_binary;
     QByteArray m_partialLine;
