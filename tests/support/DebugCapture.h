@@ -2,38 +2,52 @@
 
 #include <QMutex>
 #include <QStringList>
-#include <QtGlobal>
+#include <algorithm>
 
-// Records the debug lines written while it lives, in place of the test framework's own message
-// handler, which it puts back when it goes. The framework installs that handler when a run
-// starts, so a capture made before QTest::qExec would be replaced: make it in initTestCase or in
-// the test function itself. Captures nest; the newest one records.
+// Records the debug lines written while it lives (the newest capture records); other messages go
+// on to the handler QTest::qExec installs, so make a capture inside the run.
 class DebugCapture {
 public:
-    enum Kinds {
-        DebugLinesOnly,  // other messages still reach the framework's output
-        EveryMessage,    // warnings and the like are recorded among the debug lines
-    };
-
-    explicit DebugCapture(Kinds kinds = DebugLinesOnly);
-    ~DebugCapture();
+    DebugCapture() : m_outer(s_active) {
+        if (!m_outer)
+            s_framework = qInstallMessageHandler(&DebugCapture::record);
+        s_active = this;
+    }
+    ~DebugCapture() {
+        if (!(s_active = m_outer))
+            qInstallMessageHandler(s_framework);
+    }
     DebugCapture(const DebugCapture &) = delete;
     DebugCapture &operator=(const DebugCapture &) = delete;
 
-    QStringList lines() const;
+    QStringList lines() const {
+        QMutexLocker lock(&m_mutex);
+        return m_lines;
+    }
     // The lines so far, leaving none behind.
-    QStringList take();
-    void clear();
+    QStringList take() {
+        QMutexLocker lock(&m_mutex);
+        return std::exchange(m_lines, {});
+    }
+    void clear() { take(); }
     // How many lines start with `prefix` and end with `suffix`.
-    int count(const QString &prefix, const QString &suffix = QString()) const;
+    int count(const QString &prefix, const QString &suffix = QString()) const {
+        const QStringList all = lines();
+        return int(std::count_if(all.begin(), all.end(), [&](const QString &line) {
+            return line.startsWith(prefix) && line.endsWith(suffix);
+        }));
+    }
 
 private:
-    static void record(QtMsgType type, const QMessageLogContext &context, const QString &text);
-
-    Kinds m_kinds;
-    QtMessageHandler m_previousHandler;
-    DebugCapture *m_previousCapture;
-    // Messages may come from any thread.
-    mutable QMutex m_mutex;
+    static void record(QtMsgType type, const QMessageLogContext &context, const QString &text) {
+        if (type != QtDebugMsg || !s_active)
+            return s_framework ? s_framework(type, context, text) : void();
+        QMutexLocker lock(&s_active->m_mutex);
+        s_active->m_lines << text;
+    }
+    static inline QtMessageHandler s_framework = nullptr;  // never `record` itself
+    static inline DebugCapture *s_active = nullptr;
+    DebugCapture *m_outer;
+    mutable QMutex m_mutex;  // messages may come from any thread
     QStringList m_lines;
 };

@@ -1,7 +1,6 @@
 #include "FakeSystemTray.h"
 
-// Kept apart from Qt headers: Xlib defines macros (Bool, Status, None) that clash with them.
-#include <X11/Xlib.h>
+#include <X11/Xlib.h>  // after Qt's headers: its macros (Bool, None) clash with them
 
 FakeSystemTray::FakeSystemTray(const QString &display) {
     Display *connection = XOpenDisplay(display.toLocal8Bit().constData());
@@ -18,7 +17,7 @@ FakeSystemTray::FakeSystemTray(const QString &display) {
         XCloseDisplay(connection);
 }
 
-// Closing the connection gives the selection up: the desktop has no tray any more.
+// Closing the connection gives the selection up.
 FakeSystemTray::~FakeSystemTray() {
     if (m_connection)
         XCloseDisplay(static_cast<Display *>(m_connection));

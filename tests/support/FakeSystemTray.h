@@ -2,17 +2,16 @@
 
 #include <QString>
 
-// A system tray as far as programs on a private X server can tell: the owner of the tray
-// selection of screen 0. It docks no icons. The tray goes with this object.
+// A system tray as programs on a private X server see it: the owner of screen 0's tray
+// selection, docking no icons, gone with this object.
 class FakeSystemTray {
 public:
     explicit FakeSystemTray(const QString &display);
     ~FakeSystemTray();
     FakeSystemTray(const FakeSystemTray &) = delete;
     FakeSystemTray &operator=(const FakeSystemTray &) = delete;
-
     bool isRunning() const { return m_connection != nullptr; }
 
 private:
-    void *m_connection = nullptr;  // the Xlib Display, kept out of the Qt headers
+    void *m_connection = nullptr;  // an Xlib Display, kept out of the Qt headers
 };

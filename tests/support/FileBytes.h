@@ -1,18 +1,21 @@
 #pragma once
 
-// Whole files as bytes, for tests that prepare the files the program reads or look at what it
-// wrote byte by byte.
+#include <QDir>
+#include <QSaveFile>
 
-#include <QByteArray>
-#include <QString>
-
-// Empty when the file cannot be read.
-QByteArray readFile(const QString &path);
-
-// Truncates and writes the file in place, creating missing folders on the way. False unless every
-// byte was written.
-bool writeFile(const QString &path, const QByteArray &bytes);
-
-// Writes a new file beside the old one and renames it over it, as editors do: a reader sees the
-// old content or the new, never a part.
-bool writeFileByRename(const QString &path, const QByteArray &bytes);
+// Whole files as bytes; empty when the file cannot be read.
+inline QByteArray readFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+// In place, making missing folders; false unless every byte was written.
+inline bool writeFile(const QString &path, const QByteArray &bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+// Beside the file, then renamed over it as editors do: a reader never meets a part.
+inline bool writeFileByRename(const QString &path, const QByteArray &bytes) {
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}

@@ -3,15 +3,14 @@
 #include <sys/resource.h>
 #include <csignal>
 
-// While it lives, no file this process writes may grow beyond `bytes`, and a write past that
-// fails (as on a full disk) instead of ending the process with SIGXFSZ.
+// While it lives, no file this process writes may grow beyond `bytes`: a write past that fails as
+// on a full disk instead of ending the process with SIGXFSZ.
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes) {
         std::signal(SIGXFSZ, SIG_IGN);
         getrlimit(RLIMIT_FSIZE, &m_before);
-        rlimit limited = m_before;
-        limited.rlim_cur = bytes;
+        rlimit limited{bytes, m_before.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limited);
     }
     ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_before); }

@@ -1,24 +1,22 @@
 #pragma once
 
-#include <QString>
+#include <QFile>
 #include <QTemporaryDir>
 
-// Points the per-user data folder (XDG_DATA_HOME), where profiles and the index file go, the
-// state folder (XDG_STATE_HOME), where the external log goes, and the configuration folder
-// (XDG_CONFIG_HOME), where the login start entry goes, at new temporary folders, so that nothing
-// a test does reaches the real home. Make it before anything asks for the data folder. It is left
-// pointing there afterwards: anything still written then fails instead of landing in the home
-// folder.
+// Points the per-user data, state and configuration folders (XDG_*_HOME) at new temporary folders
+// and leaves them there, so a late write fails instead of reaching the real home. With `below`,
+// the data folder is that path inside, not made yet.
 class FreshDataFolder {
 public:
-    // `below`: the data folder is that path inside the temporary folder and does not exist yet,
-    // as on an account that has never run the program.
-    explicit FreshDataFolder(const QString &below = QString());
-
-    QString path() const { return m_path; }
+    explicit FreshDataFolder(const QString &below = QString()) {
+        if (!m_data.isValid() || !m_other.isValid())
+            qFatal("no temporary folder for the data folder");
+        qputenv("XDG_DATA_HOME",
+                QFile::encodeName(below.isEmpty() ? m_data.path() : m_data.filePath(below)));
+        qputenv("XDG_STATE_HOME", QFile::encodeName(m_other.filePath("state")));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_other.filePath("config")));
+    }
 
 private:
-    QTemporaryDir m_dir;
-    QTemporaryDir m_otherFolders;
-    QString m_path;
+    QTemporaryDir m_data, m_other;
 };

@@ -1,19 +1,30 @@
 #pragma once
-#include <QString>
-#include <QTemporaryDir>
 
-// Sends this process's standard error to a file while it lives, for checking what the program
-// writes there outside Qt's message handler.
+#include <unistd.h>
+#include <QTemporaryFile>
+#include <cstdio>
+
+#include "FileBytes.h"
+
+// Sends this process's standard error to a file while it lives.
 class StandardErrorCapture {
 public:
-    StandardErrorCapture();
-    ~StandardErrorCapture();
-    StandardErrorCapture(const StandardErrorCapture &) = delete;
-    StandardErrorCapture &operator=(const StandardErrorCapture &) = delete;
-    QString text() const;
+    StandardErrorCapture() {
+        std::fflush(stderr);
+        if (m_file.open())
+            dup2(m_file.handle(), 2);
+    }
+    ~StandardErrorCapture() {
+        std::fflush(stderr);
+        dup2(m_saved, 2);
+        close(m_saved);
+    }
+    QString text() const {
+        std::fflush(stderr);
+        return readFile(m_file.fileName());
+    }
 
 private:
-    QTemporaryDir m_dir;
-    QString m_file;
-    int m_saved = -1;
+    int m_saved = dup(2);
+    QTemporaryFile m_file;
 };

@@ -1,8 +1,7 @@
 #pragma once
 
 #include <QImage>
-#include <QString>
 
-// What window `window` of X display `display` shows at this moment, read from the server as a
-// user's screenshot would be; a null image when it cannot be read.
+// What window `window` of X display `display` shows now, read from the server as a screenshot
+// would be; a null image when it cannot be read.
 QImage windowPicture(const QString &display, unsigned long window);
