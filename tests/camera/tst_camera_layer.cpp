@@ -325,10 +325,11 @@ private slots:
     void byPath() {
         select(BindFails);
         const QString path = "USB#VID_1A2B&PID_3C4D#1";
-        m->setCameraControl(path, CameraControl_Pan, 33, false);
-        m->setProperty(path, VideoProcAmp_Hue, 44, false);
+        m->setControl(path, PropertyFamily::CameraControl, CameraControl_Pan, 33, false);
+        m->setControl(path, PropertyFamily::VideoProcAmp, VideoProcAmp_Hue, 44, false);
         PropertyInfo pan{CameraControl_Pan}, hue{VideoProcAmp_Hue};
-        QVERIFY(m->getCameraControlInfo(path, pan) && m->getProperty(path, hue));
+        QVERIFY(m->getControl(path, PropertyFamily::CameraControl, pan) &&
+                m->getProperty(path, hue));
         QVERIFY(pan.value == 33 && hue.value == 44);
         QVERIFY(m->setPowerLineFrequency(path, 2));
         bool ok = false;
