@@ -1,15 +1,11 @@
 #pragma once
 
-// Answers the V4L2 ioctls of one emulated USB video-class camera the way the uvcvideo driver
-// does: QUERYCAP per node (a capture node and a metadata node), QUERY_EXT_CTRL (also with
-// NEXT_CTRL), QUERYMENU, G/S_CTRL, G/S/TRY_EXT_CTRLS with step rounding and clamping of integers,
-// menus with holes, value controls kept inactive by their automatic companion (written: EACCES),
-// control events (SUBSCRIBE_EVENT, DQEVENT: every stored change of a subscribed control, also
-// through setValue, is queued once for whichever descriptor dequeues first), a picture stream by
-// read() (EmulatedStream; no mmap streaming) and ENODEV on everything once unplugged.
-//
-// The ioctls arrive on umockdev's worker thread while the test reads the state on its own, so
-// every member locks.
+// One emulated USB video-class camera answering V4L2 the way uvcvideo does: QUERYCAP per node (a
+// capture node, a metadata node), QUERY_EXT_CTRL (also NEXT_CTRL), QUERYMENU for menus with holes,
+// G/S_EXT_CTRLS and G/S_CTRL with integers clamped and rounded to the step, value controls
+// inactive (EACCES) while their automatic companion is on, control events, a YUYV stream by read()
+// whose picture carries a frame counter, and ENODEV for everything once unplugged. umockdev asks
+// on its own thread while the test looks on its own, so every member locks.
 
 #include <linux/videodev2.h>
 
@@ -21,26 +17,19 @@
 #include <utility>
 #include <vector>
 
-#include "EmulatedStream.h"
-
 struct _UMockdevIoctlClient;
 
 struct EmulatedControl {
-    std::uint32_t id = 0;
-    std::string name;
-    std::uint32_t type = V4L2_CTRL_TYPE_INTEGER;
-    std::int32_t minimum = 0;
-    std::int32_t maximum = 0;
-    std::int32_t step = 1;
-    std::int32_t defaultValue = 0;
-    std::int32_t value = 0;
-    std::vector<std::int32_t> menuEntries;  // offered entries of a menu control
-    std::uint32_t masterId = 0;             // inactive unless the master holds masterManual
-    std::int32_t masterManual = 0;
-    bool readOnly = false;
+    std::uint32_t id;
+    const char *name;
+    std::uint32_t type;
+    std::int32_t minimum, maximum, step, defaultValue;  // a menu's range spans its entries
+    std::uint32_t entries;                              // a menu's offered entries, one bit each
+    std::uint32_t masterId;  // inactive unless the master holds `masterManual`
+    std::int32_t masterManual;
 };
 
-// A control set like a typical document camera's.
+// The controls of a typical document camera.
 std::vector<EmulatedControl> typicalUvcControls();
 
 enum class NodeKind { Capture, Metadata };
@@ -49,55 +38,54 @@ class EmulatedUvcDriver {
 public:
     using Write = std::pair<std::uint32_t, std::int32_t>;  // control id, value as requested
 
-    EmulatedUvcDriver(std::string card, std::vector<EmulatedControl> controls,
-                      std::vector<EmulatedFrameSize> frameSizes = documentCameraFrameSizes());
+    EmulatedUvcDriver(std::string card, const std::vector<EmulatedControl> &controls);
 
-    // Answers one ioctl; returns true when handled (the client is completed).
     bool handle(_UMockdevIoctlClient *client, NodeKind node);
-    // Answers one read() with the next frame once it is due at the frame rate, from a timer on
-    // the calling thread's main context, so that umockdev's worker stays free meanwhile.
+    // The next frame once it is due, from a timer, so that umockdev's worker stays free meanwhile.
     bool handleRead(_UMockdevIoctlClient *client, NodeKind node);
 
     void unplug();
-    // Another program holds the camera: S_FMT and read() answer EBUSY.
+    // Another program streams from the camera: S_FMT and read() answer EBUSY.
     void setBusy(bool busy);
-    std::vector<v4l2_pix_format> formatsSet() const;
-    std::uint64_t framesDelivered() const;
-    // The next ioctl `request` about control `cid` (0: any) fails with `error`.
+    // The next ioctl `request` on control `cid` fails with `error`.
     void injectFailure(unsigned long request, std::uint32_t cid, int error);
-
-    std::int32_t value(std::uint32_t cid) const;
+    // A change by another program, reported to subscribers.
     void setValue(std::uint32_t cid, std::int32_t value);
-    EmulatedControl control(std::uint32_t cid) const;
-    std::vector<Write> acceptedWrites() const;
-    std::vector<Write> refusedWrites() const;
+    std::int32_t value(std::uint32_t cid) const;
+    std::vector<Write> writes() const;  // accepted, in order
+    int refusals() const;
     void clearWrites();
+    v4l2_pix_format format() const;
+    std::uint64_t framesDelivered() const;
 
 private:
-    int queryCap(void *arg, NodeKind node);
-    static int completeRead(void *pendingRead);
-    int queryExtCtrl(v4l2_query_ext_ctrl &query);
-    int queryMenu(v4l2_querymenu &menu);
-    int extControls(unsigned long request, v4l2_ext_controls &controls, v4l2_ext_control *items);
-    int singleControl(unsigned long request, v4l2_control &control);
-    int setOne(v4l2_ext_control &item, bool store);
-    int takeInjectedFailure(unsigned long request, std::uint32_t cid);
-    int subscription(unsigned long request, const v4l2_event_subscription &subscription);
-    int dequeueEvent(v4l2_event &event);
-    void queueEvent(const EmulatedControl &control);
-    EmulatedControl *find(std::uint32_t cid);
-    bool isInactive(const EmulatedControl &control) const;
+    int answer(unsigned long request, void *arg);
+    int queryCap(v4l2_capability &caps, NodeKind node) const;
+    int queryControl(v4l2_query_ext_ctrl &query);
+    int controls(unsigned long request, std::uint32_t count, v4l2_ext_control *items);
+    int write(const EmulatedControl &control, std::int32_t value);
+    int setFormat(unsigned long request, v4l2_format &format);
+    void store(std::uint32_t cid, std::int32_t value);
+    const EmulatedControl *find(std::uint32_t cid) const;
+    bool inactive(const EmulatedControl &control) const;
+    static int completeRead(void *pending);
+    std::size_t nextFrame(std::uint8_t *buffer, std::size_t size);
 
     mutable std::mutex m_mutex;
     std::string m_card;
     std::map<std::uint32_t, EmulatedControl> m_controls;
-    std::vector<std::pair<std::pair<unsigned long, std::uint32_t>, int>> m_failures;
-    std::vector<Write> m_accepted;
-    std::vector<Write> m_refused;
-    bool m_unplugged = false;
-    bool m_busy = false;
-    EmulatedStream m_stream;
-    std::int64_t m_nextFrameUs = 0;
+    std::map<std::uint32_t, std::int32_t> m_values;
+    unsigned long m_failRequest = 0;
+    std::uint32_t m_failCid = 0;
+    int m_failError = 0;
+    std::vector<Write> m_writes;
+    int m_refusals = 0;
     std::vector<std::uint32_t> m_subscribed;
     std::deque<v4l2_event> m_events;
+    bool m_unplugged = false;
+    bool m_busy = false;
+    v4l2_pix_format m_format{};
+    std::vector<std::uint8_t> m_background;
+    std::uint64_t m_frames = 0;
+    std::int64_t m_nextFrameUs = 0;
 };
