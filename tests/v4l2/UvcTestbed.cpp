@@ -18,16 +18,6 @@ struct Binding {
     NodeKind kind;
 };
 
-gboolean onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer data) {
-    auto *binding = static_cast<Binding *>(data);
-    return binding->driver->handle(client, binding->kind);
-}
-
-gboolean onRead(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer data) {
-    auto *binding = static_cast<Binding *>(data);
-    return binding->driver->handleRead(client, binding->kind);
-}
-
 std::string hex(unsigned value, int digits) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%0*x", digits, value);
@@ -142,9 +132,18 @@ std::string UvcTestbed::addNode(const std::string &parent, int number, NodeKind 
     UMockdevIoctlBase *handler = umockdev_ioctl_base_new();
     auto *binding = new Binding{std::move(driver), kind};
     g_signal_connect_data(
-        handler, "handle-ioctl", G_CALLBACK(onIoctl), binding,
-        [](gpointer data, GClosure *) { delete static_cast<Binding *>(data); }, GConnectFlags(0));
-    g_signal_connect(handler, "handle-read", G_CALLBACK(onRead), binding);
+        handler, "handle-ioctl",
+        G_CALLBACK(+[](UMockdevIoctlBase *, UMockdevIoctlClient *client, Binding *b) {
+            return gboolean(b->driver->handle(client, b->kind));
+        }),
+        binding, [](gpointer b, GClosure *) { delete static_cast<Binding *>(b); },
+        GConnectFlags(0));
+    g_signal_connect(
+        handler, "handle-read",
+        G_CALLBACK(+[](UMockdevIoctlBase *, UMockdevIoctlClient *client, Binding *b) {
+            return gboolean(b->kind == NodeKind::Capture && b->driver->handleRead(client));
+        }),
+        binding);
     if (umockdev_testbed_attach_ioctl(m_testbed, devnode.c_str(), handler, nullptr))
         m_attached.push_back(devnode);
     g_object_unref(handler);
@@ -158,7 +157,7 @@ void UvcTestbed::unplug(const std::string &usbName) {
     const auto it = m_plugged.find(usbName);
     if (it == m_plugged.end())
         return;
-    it->second.driver->unplug();
+    it->second.driver->change([](EmulatedState &s) { s.unplugged = true; });
     // The removal events first: when they are read, the devices are gone from sysfs. Then one by
     // one: removing a parent leaves its children's /sys/class and /sys/bus links behind.
     for (const std::string &syspath : it->second.syspaths)

@@ -22,14 +22,19 @@
 #include "V4l2Backend.h"
 
 using capture::Result;
-using Writes = std::vector<EmulatedUvcDriver::Write>;
-Q_DECLARE_METATYPE(Writes)
 
 namespace {
 
 enum Family { Image, Camera };
-const QString kPrefix = QStringLiteral("@device:pnp:\\\\?\\usb#vid_1a2b&pid_");
-const QString kCategory = QStringLiteral("#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\");
+const quint32 kWb = V4L2_CID_WHITE_BALANCE_TEMPERATURE, kAwb = V4L2_CID_AUTO_WHITE_BALANCE;
+
+struct WriteCase {
+    int family, id, flags, value;
+    Writes writes;  // what reaches the camera
+    int reads = 0;  // read back after success
+    Result result = capture::kOk;
+    EmulatedState::Failure fail = {};
+};
 
 QString pathOf(capture::Device &device) {
     std::string path;
@@ -37,7 +42,7 @@ QString pathOf(capture::Device &device) {
     return QString::fromStdString(path);
 }
 
-std::unique_ptr<capture::ControlFamily> openFamily(capture::Device &device, Family family) {
+std::unique_ptr<capture::ControlFamily> openFamily(capture::Device &device, int family) {
     std::unique_ptr<capture::BoundDevice> bound;
     std::unique_ptr<capture::ControlFamily> controls;
     if (device.bind(bound) == capture::kOk)
@@ -46,7 +51,7 @@ std::unique_ptr<capture::ControlFamily> openFamily(capture::Device &device, Fami
 }
 
 // Descriptors of this process open on a node, wherever the testbed keeps it.
-int openDescriptors() {
+int openNodes() {
     int count = 0;
     for (const QFileInfo &fd : QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::Files))
         count += fd.symLinkTarget().contains(QRegularExpression("/dev/video\\d+$"));
@@ -67,6 +72,8 @@ struct RecordingSink : capture::DeviceChangeSink {
 
 }  // namespace
 
+Q_DECLARE_METATYPE(WriteCase)
+
 class TestV4l2Backend : public QObject {
     Q_OBJECT
 
@@ -75,17 +82,21 @@ class TestV4l2Backend : public QObject {
     std::shared_ptr<EmulatedUvcDriver> m_driver;
     std::shared_ptr<capture::Device> m_device;
 
-    // The one device listed, or null.
-    std::shared_ptr<capture::Device> onlyDevice() {
-        std::vector<std::shared_ptr<capture::Device>> devices;
-        m_backend->enumerateVideoInputDevices(devices);
-        return devices.size() == 1 ? devices.front() : nullptr;
+    // Nine empty entries, which no check takes, when the answer is not `expected`.
+    std::vector<std::shared_ptr<capture::Device>> devices(Result expected = capture::kOk) {
+        std::vector<std::shared_ptr<capture::Device>> listed;
+        const Result r = m_backend->enumerateVideoInputDevices(listed);
+        return r == expected ? listed : decltype(listed)(9);
     }
     std::unique_ptr<capture::ControlFamily> plugAndOpen(int family,
                                                         const EmulatedCameraSpec &spec = {}) {
         m_driver = m_bed->plug(spec);
-        m_device = onlyDevice();
-        return m_device ? openFamily(*m_device, Family(family)) : nullptr;
+        m_device = devices().size() == 1 ? devices().front() : nullptr;
+        return m_device ? openFamily(*m_device, family) : nullptr;
+    }
+    std::int32_t value(std::uint32_t cid) { return m_driver->state().values.at(cid); }
+    void setValue(std::uint32_t cid, std::int32_t v) {
+        m_driver->change([&](EmulatedState &s) { s.values[cid] = v; });
     }
 
 private slots:
@@ -112,23 +123,22 @@ private slots:
         noProduct.interfaceNumber = 2;
         for (const auto &spec : {first, noProduct, cameraAt("1-1", 10)})
             m_bed->plug(spec);
-        std::vector<std::shared_ptr<capture::Device>> devices;
-        QCOMPARE(m_backend->enumerateVideoInputDevices(devices), capture::kOk);
         QStringList paths, names;
-        for (const auto &device : devices) {
+        for (const auto &device : devices()) {
             std::string name;
             QCOMPARE(device->friendlyName(name), capture::kOk);
-            paths << pathOf(*device);
+            paths << pathOf(*device).section('#', 1, 2);
             names << QString::fromStdString(name);
         }
-        QCOMPARE(paths, QStringList({kPrefix + "3c4d&mi_00#1-3.2" + kCategory + "video0",
-                                     QString(kPrefix).replace("1a2b", "abcd") + "3c4d&mi_02#2-1" +
-                                         kCategory + "video2",
-                                     kPrefix + "3c4d&mi_00#1-1" + kCategory + "video10"}));
+        QCOMPARE(paths, QStringList({"vid_1a2b&pid_3c4d&mi_00#1-3.2", "vid_abcd&pid_3c4d&mi_02#2-1",
+                                     "vid_1a2b&pid_3c4d&mi_00#1-1"}));
         QCOMPARE(names, QStringList({"Velt DocCam X1", "Velt Visualizer VZ-2", "Velt DocCam V4"}));
-        QCOMPARE(m_backend->captureDeviceName(paths[1].toUpper().toStdString()),
-                 std::string("/dev/video2"));
-        QCOMPARE(openDescriptors(), 0);
+        const std::string second = pathOf(*devices()[1]).toUpper().toStdString();
+        QCOMPARE(pathOf(*devices()[1]),
+                 QStringLiteral("@device:pnp:\\\\?\\usb#vid_abcd&pid_3c4d&mi_02#2-1#"
+                                "{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\video2"));
+        QCOMPARE(m_backend->captureDeviceName(second), std::string("/dev/video2"));
+        QCOMPARE(openNodes(), 0);
     }
 
     // Each camera once, under its listed path, also after it has left sysfs; a sink may
@@ -136,27 +146,20 @@ private slots:
     void hotplugReportsTheListedPaths() {
         RecordingSink sink, dropped, quitting, later;
         capture::NotificationHandle handle = m_backend->registerDeviceNotification(0, &sink);
-        capture::NotificationHandle droppedHandle =
-            m_backend->registerDeviceNotification(0, &dropped);
-        capture::NotificationHandle quittingHandle =
-            m_backend->registerDeviceNotification(0, &quitting);
-        quitting.onArrival = [&] {
-            QVERIFY(m_backend->unregisterDeviceNotification(quittingHandle));
-        };
-        QVERIFY(m_backend->unregisterDeviceNotification(droppedHandle));
-        QVERIFY(!m_backend->unregisterDeviceNotification(droppedHandle));
+        capture::NotificationHandle gone = m_backend->registerDeviceNotification(0, &dropped);
+        capture::NotificationHandle quits = m_backend->registerDeviceNotification(0, &quitting);
+        quitting.onArrival = [&] { QVERIFY(m_backend->unregisterDeviceNotification(quits)); };
+        QVERIFY(m_backend->unregisterDeviceNotification(gone));
+        QVERIFY(!m_backend->unregisterDeviceNotification(gone));
         m_bed->plug(EmulatedCameraSpec());
         QTRY_COMPARE(sink.arrivals.size(), 1);
-        m_device = onlyDevice();
-        QVERIFY(m_device);
-        QCOMPARE(sink.arrivals.front(), pathOf(*m_device));
+        QCOMPARE(sink.arrivals.front(), pathOf(*devices().front()));
         QVERIFY(m_backend->registerDeviceNotification(0, &later));
         EmulatedCameraSpec twoStreams = cameraAt("1-4", 2, 3);
         twoStreams.secondCaptureNode = 4;
         m_bed->plug(twoStreams);
         QTRY_COMPARE(sink.arrivals.size(), 2);
-        std::vector<std::shared_ptr<capture::Device>> devices;
-        QCOMPARE(m_backend->enumerateVideoInputDevices(devices), capture::kOk);
+        QCOMPARE(devices().size(), size_t(2));
         m_bed->unplug("1-3");
         m_bed->unplug("1-4");
         QTRY_COMPARE(sink.removals.size(), 2);
@@ -184,8 +187,7 @@ private slots:
         row("saturation", Image, 3, V4L2_CID_SATURATION, {0, 100, 1, 55, 2, 2});
         row("sharpness", Image, 4, V4L2_CID_SHARPNESS, {0, 7, 1, 2, 2, 2});
         row("gamma", Image, 5, V4L2_CID_GAMMA, {100, 500, 1, 300, 2, 2});
-        row("white balance", Image, 7, V4L2_CID_WHITE_BALANCE_TEMPERATURE,
-            {2800, 6500, 10, 4600, 3, 1});
+        row("white balance", Image, 7, kWb, {2800, 6500, 10, 4600, 3, 1});
         row("backlight", Image, 8, V4L2_CID_BACKLIGHT_COMPENSATION, {0, 2, 1, 1, 2, 2});
         row("gain", Image, 9, V4L2_CID_GAIN, {0, 100, 1, 0, 2, 2});
         // Degrees from arc seconds (-36000..36000, step 3600).
@@ -212,12 +214,11 @@ private slots:
         auto controls = plugAndOpen(family);
         QVERIFY(controls);
         if (cid)  // away from the default, so that a read cannot pass for the default
-            m_driver->setValue(cid, cameraMaximum);
+            setValue(cid, cameraMaximum);
         QVector<int> got(7, -1);
         const Result range = controls->getRange(id, &got[0], &got[1], &got[2], &got[3], &got[4]);
-        const Result read = controls->get(id, &got[6], &got[5]);
+        QCOMPARE(controls->get(id, &got[6], &got[5]), range);
         QCOMPARE(range, cid ? capture::kOk : capture::kNotFound);
-        QCOMPARE(read, range);
         if (cid)
             QCOMPARE(got, expected << expected[1]);
     }
@@ -225,83 +226,59 @@ private slots:
     // Manual values switch the automatic companion off first; a refusal gives it back. Values
     // outside the range never reach the camera; the camera rounds to its step.
     void writesReachTheCameraInOrder_data() {
-        QTest::addColumn<int>("family");
-        QTest::addColumn<int>("id");
-        QTest::addColumn<int>("flags");
-        QTest::addColumn<int>("value");
-        QTest::addColumn<quint64>("failRequest");
-        QTest::addColumn<quint32>("failCid");
-        QTest::addColumn<int>("error");
-        QTest::addColumn<Result>("result");
-        QTest::addColumn<Writes>("writes");
-        QTest::addColumn<int>("reads");
-        const quint64 none = 0, set = VIDIOC_S_EXT_CTRLS;
-        const quint32 gain = V4L2_CID_GAIN, wb = V4L2_CID_WHITE_BALANCE_TEMPERATURE,
-                      awb = V4L2_CID_AUTO_WHITE_BALANCE;
-        const auto row = [&](const char *name, int family, int id, int flags, int value,
-                             Writes writes, int reads) {
-            QTest::newRow(name) << family << id << flags << value << none << 0u << 0 << capture::kOk
-                                << writes << reads;
-        };
-        row("white balance", Image, 7, 3, 5000, {{awb, 0}, {wb, 5000}}, 5000);
+        QTest::addColumn<WriteCase>("c");
+        const unsigned long set = VIDIOC_S_EXT_CTRLS, query = VIDIOC_QUERY_EXT_CTRL;
+        const quint32 kAutoExposure = V4L2_CID_EXPOSURE_AUTO,
+                      kExposure = V4L2_CID_EXPOSURE_ABSOLUTE, kGain = V4L2_CID_GAIN;
+        const auto row = [](const char *name, WriteCase c) { QTest::newRow(name) << c; };
+        row("white balance", {Image, 7, 3, 5000, {{kAwb, 0}, {kWb, 5000}}, 5000});
         // 1/256 s, as a profile written on Windows holds it.
-        row("exposure", Camera, 4, 2, -8,
-            {{V4L2_CID_EXPOSURE_AUTO, 1}, {V4L2_CID_EXPOSURE_ABSOLUTE, 39}}, -8);
-        row("pan one degree", Camera, 0, 2, 1, {{V4L2_CID_PAN_ABSOLUTE, 3600}}, 1);
-        row("focus off the step", Camera, 6, 2, 13,
-            {{V4L2_CID_FOCUS_AUTO, 0}, {V4L2_CID_FOCUS_ABSOLUTE, 13}}, 15);
-        row("hue already manual", Image, 2, 3, -300, {{V4L2_CID_HUE, -300}}, -300);
-        row("white balance automatic", Image, 7, 1, 3000, {{awb, 1}}, 3000);
-        row("exposure automatic", Camera, 4, 1, -8, {{V4L2_CID_EXPOSURE_AUTO, 3}}, -8);
-        const auto fails = [&](const char *name, int family, int id, int value, quint64 request,
-                               quint32 cid, int error, Result result, Writes writes = {}) {
-            QTest::newRow(name) << family << id << 3 << value << request << cid << error << result
-                                << writes << 0;
-        };
-        fails("above range", Image, 7, 9000, none, 0, 0, capture::kInvalidArg);
-        fails("below range", Camera, 6, -1, none, 0, 0, capture::kInvalidArg);
-        fails("refused gives automatic back", Image, 7, 5000, set, wb, EBUSY, capture::kBusy,
-              {{awb, 0}, {awb, 1}});
+        row("exposure", {Camera, 4, 2, -8, {{kAutoExposure, 1}, {kExposure, 39}}, -8});
+        row("pan one degree", {Camera, 0, 2, 1, {{V4L2_CID_PAN_ABSOLUTE, 3600}}, 1});
+        row("focus off the step",
+            {Camera, 6, 2, 13, {{V4L2_CID_FOCUS_AUTO, 0}, {V4L2_CID_FOCUS_ABSOLUTE, 13}}, 15});
+        row("hue already manual", {Image, 2, 3, -300, {{V4L2_CID_HUE, -300}}, -300});
+        // From manual, to see the switch back.
+        row("white balance automatic", {Image, 7, 1, 3000, {{kAwb, 1}}, 3000});
+        row("exposure automatic", {Camera, 4, 1, -8, {{kAutoExposure, 3}}, -8});
+        row("above range", {Image, 7, 3, 9000, {}, 0, capture::kInvalidArg});
+        row("below range", {Camera, 6, 2, -1, {}, 0, capture::kInvalidArg});
+        row("refused gives automatic back",
+            {Image, 7, 3, 5000, {{kAwb, 0}, {kAwb, 1}}, 0, capture::kBusy, {set, kWb, EBUSY}});
         // How errno answers become results.
-        fails("unknown control", Image, 9, 50, VIDIOC_QUERY_EXT_CTRL, gain, EINVAL,
-              capture::kNotFound);
-        fails("unknown on read", Image, 7, 5000, VIDIOC_G_EXT_CTRLS, awb, EINVAL,
-              capture::kNotFound);
-        fails("invalid value", Image, 9, 50, set, gain, EINVAL, capture::kInvalidArg);
-        fails("out of range", Image, 9, 50, set, gain, ERANGE, capture::kInvalidArg);
-        fails("inactive", Image, 9, 50, set, gain, EACCES, capture::kAccessDenied);
-        fails("no device", Image, 9, 50, set, gain, ENODEV, capture::kDeviceNotConnected);
-        fails("no entry", Image, 9, 50, set, gain, ENOENT, capture::kDeviceNotConnected);
-        fails("io", Image, 9, 50, set, gain, EIO, capture::kGenFailure);
-        fails("pipe", Image, 9, 50, set, gain, EPIPE, capture::kGenFailure);
-        fails("other", Image, 9, 50, set, gain, ETIMEDOUT, capture::kFail);
+        row("unknown control",
+            {Image, 9, 3, 50, {}, 0, capture::kNotFound, {query, kGain, EINVAL}});
+        row("unknown on read",
+            {Image, 7, 3, 5000, {}, 0, capture::kNotFound, {VIDIOC_G_EXT_CTRLS, kAwb, EINVAL}});
+        const auto fails = [&](const char *name, int error, Result result) {
+            row(name, {Image, 9, 3, 50, {}, 0, result, {set, kGain, error}});
+        };
+        fails("invalid value", EINVAL, capture::kInvalidArg);
+        fails("out of range", ERANGE, capture::kInvalidArg);
+        fails("inactive", EACCES, capture::kAccessDenied);
+        fails("no device", ENODEV, capture::kDeviceNotConnected);
+        fails("no entry", ENOENT, capture::kDeviceNotConnected);
+        fails("io", EIO, capture::kGenFailure);
+        fails("pipe", EPIPE, capture::kGenFailure);
+        fails("other", ETIMEDOUT, capture::kFail);
     }
 
     void writesReachTheCameraInOrder() {
-        QFETCH(int, family);
-        QFETCH(int, id);
-        QFETCH(int, flags);
-        QFETCH(int, value);
-        QFETCH(quint64, failRequest);
-        QFETCH(quint32, failCid);
-        QFETCH(int, error);
-        QFETCH(Result, result);
-        QFETCH(Writes, writes);
-        QFETCH(int, reads);
-        auto controls = plugAndOpen(family);
+        QFETCH(WriteCase, c);
+        auto controls = plugAndOpen(c.family);
         QVERIFY(controls);
-        if (flags == capture::kFlagAuto)  // from manual, to see the switch back
-            QCOMPARE(controls->set(id, value, capture::kFlagManual), capture::kOk);
-        m_driver->clearWrites();
-        m_driver->injectFailure(failRequest, failCid, error);
-        QCOMPARE(controls->set(id, value, flags), result);
-        QCOMPARE(m_driver->writes(), writes);
-        std::int32_t readValue = 0, readFlags = 0;
-        QCOMPARE(controls->get(id, &readValue, &readFlags), capture::kOk);
-        if (result == capture::kOk) {
-            QCOMPARE(readValue, reads);
-            QCOMPARE(readFlags, flags == 1 ? 1 : 2);
-        }
+        if (c.flags == capture::kFlagAuto)
+            QCOMPARE(controls->set(c.id, c.value, capture::kFlagManual), capture::kOk);
+        m_driver->change([&](EmulatedState &s) {
+            s.writes.clear();
+            s.fail = c.fail;
+        });
+        QCOMPARE(controls->set(c.id, c.value, c.flags), c.result);
+        QCOMPARE(m_driver->state().writes, c.writes);
+        std::int32_t read = 0, flags = 0;
+        QCOMPARE(controls->get(c.id, &read, &flags), capture::kOk);
+        if (c.result == capture::kOk)
+            QCOMPARE(QPair(read, flags), QPair(c.reads, c.flags == 1 ? 1 : 2));
     }
 
     void automaticExposurePicksAnOfferedMode_data() {
@@ -320,16 +297,8 @@ private slots:
         EmulatedCameraSpec spec;
         for (EmulatedControl &c : spec.controls) {
             if (c.id == V4L2_CID_EXPOSURE_AUTO)
-                c = {c.id,
-                     c.name,
-                     c.type,
-                     __builtin_ctz(entries),
-                     31 - __builtin_clz(entries),
-                     1,
-                     1,
-                     entries,
-                     0,
-                     0};
+                c = {c.id, c.name, c.type, __builtin_ctz(entries), 31 - __builtin_clz(entries),
+                     1,    1,      entries};
         }
         auto controls = plugAndOpen(Camera, spec);
         QVERIFY(controls);
@@ -337,21 +306,20 @@ private slots:
         QCOMPARE(controls->getRange(4, nullptr, nullptr, nullptr, nullptr, &caps), capture::kOk);
         QCOMPARE(caps, mode < 0 ? 2 : 3);
         QCOMPARE(controls->set(4, 100, 1), mode < 0 ? capture::kInvalidArg : capture::kOk);
-        QCOMPARE(m_driver->value(V4L2_CID_EXPOSURE_AUTO), mode < 0 ? 1 : mode);
-        QCOMPARE(m_driver->value(V4L2_CID_EXPOSURE_ABSOLUTE), 250);
+        QCOMPARE(value(V4L2_CID_EXPOSURE_AUTO), mode < 0 ? 1 : mode);
+        QCOMPARE(value(V4L2_CID_EXPOSURE_ABSOLUTE), 250);
         // Whatever mode the camera is in, a read says automatic only where the time is.
         for (std::int32_t entry = 0; entry < 4; ++entry) {
-            m_driver->setValue(V4L2_CID_EXPOSURE_AUTO, entry);
-            std::int32_t value = 0, flags = 0;
-            QCOMPARE(controls->get(4, &value, &flags), capture::kOk);
+            setValue(V4L2_CID_EXPOSURE_AUTO, entry);
+            std::int32_t read = 0, flags = 0;
+            QCOMPARE(controls->get(4, &read, &flags), capture::kOk);
             QCOMPARE(flags, entry == 0 || entry == 3 ? 1 : 2);
         }
     }
 
     // The 44-byte kernel-streaming buffer of the Windows property.
     void powerLineFrequencyThroughThePropertyBuffer() {
-        m_driver = m_bed->plug(EmulatedCameraSpec());
-        m_device = onlyDevice();
+        plugAndOpen(Image);
         std::unique_ptr<capture::BoundDevice> bound;
         std::unique_ptr<capture::KsPropertySet> properties;
         QCOMPARE(m_device->bind(bound), capture::kOk);
@@ -371,12 +339,11 @@ private slots:
         QCOMPARE(capture::powerLineFlags(data), 2u);
         QCOMPARE(returned, 44u);
         QCOMPARE(write(2, 13), capture::kOk);
-        QCOMPARE(m_driver->value(V4L2_CID_POWER_LINE_FREQUENCY), 2);
         QCOMPARE(write(3, 13), capture::kInvalidArg);  // no automatic entry on this camera
         QCOMPARE(write(2, 12), capture::kNotFound);
         QCOMPARE(read(40, capture::kPropSetVideoProcAmp), capture::kInvalidArg);
         QCOMPARE(read(44, capture::kKsCategoryCapture), capture::kNotFound);
-        QCOMPARE(m_driver->writes(), Writes({{V4L2_CID_POWER_LINE_FREQUENCY, 2}}));
+        QCOMPARE(m_driver->state().writes, Writes({{V4L2_CID_POWER_LINE_FREQUENCY, 2}}));
     }
 
     // Every operation fails once the camera has gone, also when another camera takes its node;
@@ -384,17 +351,16 @@ private slots:
     void unplugFailsEveryOperation() {
         auto open = plugAndOpen(Camera);
         QVERIFY(open);
-        QCOMPARE(openDescriptors(), 1);
+        QCOMPARE(openNodes(), 1);
         const std::string path = pathOf(*m_device).toStdString();
         QCOMPARE(m_backend->captureDeviceName(path), std::string("/dev/video0"));
         m_bed->unplug("1-3");
-        std::int32_t value = 0, flags = 0;
-        QCOMPARE(open->get(6, &value, &flags), capture::kDeviceNotConnected);
+        std::int32_t read = 0, flags = 0;
+        QCOMPARE(open->get(6, &read, &flags), capture::kDeviceNotConnected);
         QCOMPARE(open->set(6, 100, 2), capture::kDeviceNotConnected);
         open.reset();
-        QCOMPARE(openDescriptors(), 0);
-        std::vector<std::shared_ptr<capture::Device>> devices;
-        QCOMPARE(m_backend->enumerateVideoInputDevices(devices), capture::kFalse);
+        QCOMPARE(openNodes(), 0);
+        QVERIFY(devices(capture::kFalse).empty());
         EmulatedCameraSpec other = cameraAt("2-2", 0, 1);
         other.productId = 0x2a10;
         m_bed->plug(other);
@@ -402,8 +368,7 @@ private slots:
         QCOMPARE(m_device->bind(bound), capture::kDeviceNotConnected);
         QVERIFY(!bound);
         QVERIFY(m_backend->captureDeviceName(path).empty());
-        std::shared_ptr<capture::Device> current = onlyDevice();
-        QVERIFY(current && pathOf(*current).contains("pid_2a10"));
+        QVERIFY(pathOf(*devices().front()).contains("pid_2a10"));
     }
 
     // A V4L2 tool nobody here wrote sees what the backend wrote, and the other way round.
@@ -427,23 +392,24 @@ private slots:
             if (m.hasMatch())
                 listed[m.captured(2).toUInt(nullptr, 16)] = {m.captured(1), m.captured(3).toInt()};
         }
-        const QMap<quint32, int> expected{{V4L2_CID_AUTO_WHITE_BALANCE, 0},
-                                          {V4L2_CID_WHITE_BALANCE_TEMPERATURE, 5300},
+        const QMap<quint32, int> expected{{kAwb, 0},
+                                          {kWb, 5300},
                                           {V4L2_CID_EXPOSURE_AUTO, 1},
                                           {V4L2_CID_EXPOSURE_ABSOLUTE, 625},
                                           {V4L2_CID_PAN_ABSOLUTE, 7200}};
         for (auto it = expected.begin(); it != expected.end(); ++it)
-            QCOMPARE(listed.value(it.key()).second, it.value());
-        tool.start("v4l2-ctl", {"-d", "/dev/video0", "-c",
-                                listed.value(V4L2_CID_GAIN).first + "=42," +
-                                    listed.value(V4L2_CID_AUTO_WHITE_BALANCE).first + "=1"});
+            QCOMPARE(listed.value(it.key(), {QString(), -1}).second, it.value());
+        tool.start("v4l2-ctl",
+                   {"-d", "/dev/video0", "-c",
+                    listed.value(V4L2_CID_GAIN).first + "=42," + listed.value(kAwb).first + "=1"});
         QVERIFY(tool.waitForFinished() && tool.exitCode() == 0);
-        std::int32_t value = 0, flags = 0;
-        QCOMPARE(image->get(9, &value, &flags), capture::kOk);
-        QCOMPARE(value, 42);
-        QCOMPARE(image->get(7, &value, &flags), capture::kOk);
+        std::int32_t read = 0, flags = 0;
+        QCOMPARE(image->get(9, &read, &flags), capture::kOk);
+        QCOMPARE(read, 42);
+        QCOMPARE(image->get(7, &read, &flags), capture::kOk);
         QCOMPARE(flags, 1);
     }
+
     // Another program's changes come as control events; after unplugging, the removal is told
     // and calls on the vanished camera fail quietly.
     void cameraLayerFollowsTheCameraUntilUnplugged() {
@@ -459,12 +425,12 @@ private slots:
         manager->setExposure(0, true);
         manager->setFocus(120, false);
         QVERIFY(manager->setPowerLineFrequency(2));
-        QCOMPARE(m_driver->writes(), Writes({{V4L2_CID_AUTO_WHITE_BALANCE, 0},
-                                             {V4L2_CID_WHITE_BALANCE_TEMPERATURE, 5000},
-                                             {V4L2_CID_EXPOSURE_AUTO, 3},
-                                             {V4L2_CID_FOCUS_AUTO, 0},
-                                             {V4L2_CID_FOCUS_ABSOLUTE, 120},
-                                             {V4L2_CID_POWER_LINE_FREQUENCY, 2}}));
+        QCOMPARE(m_driver->state().writes, Writes({{kAwb, 0},
+                                                   {kWb, 5000},
+                                                   {V4L2_CID_EXPOSURE_AUTO, 3},
+                                                   {V4L2_CID_FOCUS_AUTO, 0},
+                                                   {V4L2_CID_FOCUS_ABSOLUTE, 120},
+                                                   {V4L2_CID_POWER_LINE_FREQUENCY, 2}}));
         bool ok = false;
         QCOMPARE(manager->getPowerLineFrequency(&ok), 2L);
         QVERIFY(ok);
@@ -473,8 +439,10 @@ private slots:
         ControlChangeWatcher watcher;
         QSignalSpy changes(&watcher, &ControlChangeWatcher::controlsChanged);
         QVERIFY(watcher.start(path));
-        m_driver->clearWrites();
-        m_driver->setValue(V4L2_CID_BRIGHTNESS, 99);
+        m_driver->change([](EmulatedState &s) {
+            s.writes.clear();
+            s.values[V4L2_CID_BRIGHTNESS] = 99;
+        });
         watcher.takeChanges();
         watcher.takeChanges();
         QCOMPARE(changes.size(), 1);
@@ -490,7 +458,7 @@ private slots:
         QVERIFY(!manager->getCameraControlInfo(focus));
         manager->setFocus(100, false);
         QCOMPARE(manager->getPowerLineFrequency(&ok), 0L);
-        QVERIFY(m_driver->writes().empty());
+        QVERIFY(m_driver->state().writes.empty());
         watcher.takeChanges();
         QVERIFY(!watcher.isWatching());
         QVERIFY(manager->unregisterDeviceNotification());
@@ -534,18 +502,20 @@ private slots:
         m_driver = m_bed->plug(EmulatedCameraSpec());
         CameraDeviceManager::instance()->setBackend(std::move(m_backend));
         CameraSettingWidget window;
-        QCOMPARE(openDescriptors(), 0);
+        QCOMPARE(openNodes(), 0);
         window.show();
-        QCOMPARE(openDescriptors(), 1);
-        m_driver->clearWrites();
+        QCOMPARE(openNodes(), 1);
         AppGlobals::instance()->setModified(false, false);
-        m_driver->setValue(V4L2_CID_BRIGHTNESS, 33);
+        m_driver->change([](EmulatedState &s) {
+            s.writes.clear();
+            s.values[V4L2_CID_BRIGHTNESS] = 33;
+        });
         window.findChild<ControlChangeFollower *>()->watcher()->takeChanges();
         QCOMPARE(formChild<QSlider>(&window, "slBrightness")->value(), 33);
-        QVERIFY(m_driver->writes().empty());
+        QVERIFY(m_driver->state().writes.empty());
         QVERIFY(!AppGlobals::instance()->isModified());
         window.hide();
-        QCOMPARE(openDescriptors(), 0);
+        QCOMPARE(openNodes(), 0);
         CameraDeviceManager::instance()->setBackend(nullptr);
     }
 };

@@ -21,10 +21,10 @@ const QString kQuotedPath = '"' + QString(kPath).replace('\\', QStringLiteral("\
 
 // The model's active profile, Office, each value reached with its automatic mode off first.
 bool holdsOfficeProfile(const EmulatedUvcDriver &camera) {
-    return camera.value(V4L2_CID_BRIGHTNESS) == 42 &&
-           camera.value(V4L2_CID_AUTO_WHITE_BALANCE) == 0 &&
-           camera.value(V4L2_CID_WHITE_BALANCE_TEMPERATURE) == 5300 &&
-           camera.value(V4L2_CID_FOCUS_AUTO) == 0 && camera.value(V4L2_CID_FOCUS_ABSOLUTE) == 100;
+    const std::map<std::uint32_t, std::int32_t> values = camera.state().values;
+    return values.at(V4L2_CID_BRIGHTNESS) == 42 && values.at(V4L2_CID_AUTO_WHITE_BALANCE) == 0 &&
+           values.at(V4L2_CID_WHITE_BALANCE_TEMPERATURE) == 5300 &&
+           values.at(V4L2_CID_FOCUS_AUTO) == 0 && values.at(V4L2_CID_FOCUS_ABSOLUTE) == 100;
 }
 
 bool writeProfiles(const QString &data) {
@@ -78,7 +78,7 @@ private slots:
         QVERIFY(program.hasLine("current device \"1a2b__3c4d\" , active profile name: \"Office\""));
         QTRY_VERIFY_WITH_TIMEOUT(holdsOfficeProfile(*camera), kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(holdsOfficeProfile(*twin), kWaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(other->value(V4L2_CID_BRIGHTNESS), 7, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(other->state().values.at(V4L2_CID_BRIGHTNESS), 7, kWaitMs);
 
         // The largest size offered is Full HD, so that is what the camera is set to.
         QVERIFY(m_session->clickPreview());
@@ -88,8 +88,8 @@ private slots:
         QImage first;
         QTRY_VERIFY_WITH_TIMEOUT(showsAPicture(first = m_session->picture(window)), kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(m_session->picture(window) != first, kWaitMs);
-        QCOMPARE(camera->format().width, 1920u);
-        QCOMPARE(camera->format().height, 1080u);
+        QCOMPARE(camera->state().format.width, 1920u);
+        QCOMPARE(camera->state().format.height, 1080u);
         QVERIFY(program.waitForLine("status QCamera::ActiveStatus", kWaitMs));
 
         // Pulled out while previewing: the preview closes, the program goes on.
@@ -103,7 +103,7 @@ private slots:
         // for the metadata node.
         std::shared_ptr<EmulatedUvcDriver> again = bed.plug(EmulatedCameraSpec());
         for (const auto &driver : {again, twin, other})
-            driver->setBusy(true);
+            driver->change([](EmulatedState &s) { s.busy = true; });
         QTRY_VERIFY_WITH_TIMEOUT(holdsOfficeProfile(*again), kWaitMs);
         QCOMPARE(program.count("camera count: 3"), 2);
         QCOMPARE(program.count("device arrival:"), 1);
@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(program.count("device removal:"), 1);
         // Controls kept inactive by their automatic mode are never written.
         for (const auto &driver : {camera, twin, other, again})
-            QCOMPARE(driver->refusals(), 0);
+            QCOMPARE(driver->state().refusals, 0);
 
         // Another program streams from the camera.
         QVERIFY(m_session->clickPreview());
