@@ -125,7 +125,7 @@ private slots:
         EmulatedCameraSpec first = cameraAt("1-3.2", 0, 1);
         first.product = "Velt DocCam X1";
         first.secondCaptureNode = 4;
-        EmulatedCameraSpec noProduct = cameraAt("2-1", 2, 3);
+        EmulatedCameraSpec noProduct = cameraAt("2-1", 3, 2);  // its metadata node first
         noProduct.product.clear();
         noProduct.card = "Velt Visualizer VZ-2";
         noProduct.vendorId = 0xABCD;
@@ -145,11 +145,11 @@ private slots:
         const QString prefix = "@device:pnp:\\\\?\\usb#vid_",
                       category = "#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\video";
         QCOMPARE(paths, QStringList({prefix + "1a2b&pid_3c4d&mi_00#1-3.2" + category + "0",
-                                     prefix + "abcd&pid_3c4d&mi_02#2-1" + category + "2",
+                                     prefix + "abcd&pid_3c4d&mi_02#2-1" + category + "3",
                                      prefix + "1a2b&pid_3c4d&mi_00#1-1" + category + "10"}));
         QCOMPARE(names, QStringList({"Velt DocCam X1", "Velt Visualizer VZ-2", "Velt DocCam V4"}));
         QCOMPARE(m_backend->captureDeviceName(paths[1].toUpper().toStdString()),
-                 std::string("/dev/video2"));
+                 std::string("/dev/video3"));
         QVERIFY(m_backend->registerDeviceNotification(0, &later));
         m_bed->unplug("1-3.2");
         m_bed->unplug("2-1");
