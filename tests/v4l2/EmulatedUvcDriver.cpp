@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -15,22 +14,6 @@ constexpr std::uint32_t kInt = V4L2_CTRL_TYPE_INTEGER, kBool = V4L2_CTRL_TYPE_BO
 // Offered sizes; a camera starts in the last, as uvcvideo leaves it.
 constexpr std::uint32_t kSizes[][2] = {{1920, 1080}, {1280, 720}, {640, 480}};
 constexpr std::uint32_t kFramesPerSecond = 30;
-// 3×5 glyphs of the digits, a row in three bits; colour bars as Y, U, V.
-constexpr std::uint8_t kDigits[10][5] = {
-    {7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7}, {5, 5, 7, 1, 1},
-    {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1}, {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7}};
-constexpr std::uint8_t kBars[8][3] = {{180, 128, 128}, {168, 44, 136}, {145, 147, 44},
-                                      {133, 63, 52},   {63, 193, 204}, {51, 109, 212},
-                                      {28, 212, 120},  {16, 128, 128}};
-
-void putPixel(std::uint8_t *frame, std::uint32_t width, std::uint32_t x, std::uint32_t y,
-              const std::uint8_t *yuv) {
-    std::uint8_t *pair = frame + (y * width + (x & ~1u)) * 2;
-    pair[(x & 1) * 2] = yuv[0];
-    pair[1] = yuv[1];
-    pair[3] = yuv[2];
-}
-
 template <typename T, std::size_t N>
 void text(T (&field)[N], const std::string &value) {
     std::snprintf(reinterpret_cast<char *>(field), N, "%s", value.c_str());
@@ -151,17 +134,6 @@ int EmulatedUvcDriver::answer(unsigned long request, void *arg, NodeKind node) {
                 !(it->second.entries >> menu.index & 1))
                 return EINVAL;
             return 0;
-        }
-        case VIDIOC_G_CTRL:
-        case VIDIOC_S_CTRL: {
-            auto &control = *static_cast<v4l2_control *>(arg);
-            v4l2_ext_control item{};
-            item.id = control.id;
-            item.value = control.value;
-            const int error = controls(
-                request == VIDIOC_G_CTRL ? VIDIOC_G_EXT_CTRLS : VIDIOC_S_EXT_CTRLS, 1, &item);
-            control.value = item.value;
-            return error;
         }
         case VIDIOC_SUBSCRIBE_EVENT: {
             const auto &subscription = *static_cast<v4l2_event_subscription *>(arg);
@@ -288,13 +260,8 @@ int EmulatedUvcDriver::setFormat(unsigned long request, v4l2_pix_format &pix) {
     pix.bytesperline = size[0] * 2;
     pix.sizeimage = pix.bytesperline * size[1];
     pix.colorspace = V4L2_COLORSPACE_SRGB;
-    if (request == VIDIOC_S_FMT) {
+    if (request == VIDIOC_S_FMT)
         m_state.format = pix;
-        m_background.resize(pix.sizeimage);
-        for (std::uint32_t y = 0; y < pix.height; ++y)
-            for (std::uint32_t x = 0; x < pix.width; ++x)
-                putPixel(m_background.data(), pix.width, x, y, kBars[x * 8 / pix.width]);
-    }
     return 0;
 }
 
@@ -339,22 +306,13 @@ int EmulatedUvcDriver::completeRead(void *data) {
     return G_SOURCE_REMOVE;
 }
 
-// The frame's number in black on white, its digits a quarter of the picture's height, so that a
-// look at the screen tells a live preview from a frozen one.
+// A grey that steps with every frame, so that a look at the screen tells a live preview from a
+// frozen one.
 std::size_t EmulatedUvcDriver::nextFrame(std::uint8_t *buffer, std::size_t size) {
-    const std::size_t length = std::min(size, m_background.size());
-    std::memcpy(buffer, m_background.data(), length);
-    const std::string number = std::to_string(m_state.frames++);
-    const std::uint32_t cell = m_state.format.height / 20, right = (number.size() * 4 + 2) * cell;
-    const std::uint8_t white[3] = {235, 128, 128}, black[3] = {16, 128, 128};
-    for (std::uint32_t y = cell; y < 8 * cell && length == m_background.size(); ++y) {
-        for (std::uint32_t x = cell; x < right; ++x) {
-            const std::uint32_t col = x / cell - 2, row = y / cell - 2, bit = col % 4;
-            const bool ink = x >= 2 * cell && row < 5 && bit < 3 &&
-                             (kDigits[number[col / 4] - '0'][row] >> (2 - bit) & 1);
-            putPixel(buffer, m_state.format.width, x, y, ink ? black : white);
-        }
-    }
+    const std::size_t length = std::min<std::size_t>(size, m_state.format.sizeimage);
+    const std::uint8_t luma = std::uint8_t(40 + m_state.frames++ * 16 % 192);
+    for (std::size_t i = 0; i < length; ++i)
+        buffer[i] = i % 2 ? 128 : luma;
     return length;
 }
 

@@ -1,10 +1,8 @@
 #pragma once
 
-// One emulated USB video-class camera answering V4L2 as uvcvideo does: QUERYCAP per node (a
-// capture node, a metadata node), QUERY_EXT_CTRL (also NEXT_CTRL), QUERYMENU for menus with holes,
-// G/S_EXT_CTRLS and G/S_CTRL with integers clamped and rounded to the step, value controls
-// inactive (EACCES) while their automatic companion is on, control events, a YUYV stream by read()
-// whose picture carries a frame counter, and ENODEV for everything once unplugged.
+// One emulated USB video-class camera answering V4L2 as uvcvideo does: integers clamped and
+// rounded to the step, value controls inactive (EACCES) while their automatic companion is on,
+// control events, a YUYV stream by read(), and ENODEV for everything once unplugged.
 
 #include <linux/videodev2.h>
 
@@ -81,6 +79,5 @@ private:
     EmulatedState m_state;
     std::vector<std::uint32_t> m_subscribed;
     std::deque<v4l2_event> m_events;
-    std::vector<std::uint8_t> m_background;
     std::int64_t m_nextFrameUs = 0;
 };

@@ -1,11 +1,9 @@
 #pragma once
 
-// A umockdev testbed in which emulated USB video-class cameras are plugged in and pulled out:
-// usb_device -> usb_interface -> a capture node and maybe a metadata node, each with a /dev entry
-// whose ioctls and reads an EmulatedUvcDriver answers. The process must run under
-// umockdev-wrapper; child processes (v4l2-ctl, the program itself) see the same testbed. Plugging
-// a camera whose access is denied takes the calling thread's right to pass over file permissions
-// away (as root) until the testbed goes.
+// A umockdev testbed (the process runs under umockdev-wrapper; its children see it too) in which
+// emulated USB video-class cameras are plugged in and pulled out. Plugging a camera whose access
+// is denied takes the thread's root right to pass over file permissions away until the testbed
+// goes.
 
 #include <map>
 #include <memory>
@@ -31,7 +29,6 @@ struct EmulatedCameraSpec {
     std::vector<EmulatedControl> controls = typicalUvcControls();
 };
 
-// The default camera on another USB port and other nodes.
 inline EmulatedCameraSpec cameraAt(const std::string &usbName, int captureNode,
                                    int metadataNode = -1) {
     EmulatedCameraSpec spec;
@@ -48,12 +45,9 @@ public:
     UvcTestbed(const UvcTestbed &) = delete;
     UvcTestbed &operator=(const UvcTestbed &) = delete;
 
-    // False when the process does not run under umockdev-wrapper.
     bool isActive() const;
-    // Adds the devices; the kernel's "add" events go out as each appears.
     std::shared_ptr<EmulatedUvcDriver> plug(const EmulatedCameraSpec &spec);
-    // The "remove" events, then the devices go, as with the kernel; descriptors still open get
-    // ENODEV from then on.
+    // Descriptors still open get ENODEV from then on.
     void unplug(const std::string &usbName);
 
 private:

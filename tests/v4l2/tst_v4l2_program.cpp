@@ -1,8 +1,5 @@
-// The built program on a private X server inside the testbed, clicked as a user does: it lists
-// the emulated cameras and applies each model's active profile to every one, previews the shown
-// camera live in Full HD until it is pulled out, follows it being plugged in again, and names
-// another program when the camera is busy. What it does is read from the screen, from its debug
-// output and from the emulated cameras.
+// The built program on a private X server inside the testbed, clicked as a user does, read from
+// the screen, its debug output and the emulated cameras.
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -47,16 +44,7 @@ bool writeProfiles(const QString &data) {
 class TestV4l2Program : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<PreviewSession> m_session;
-
 private slots:
-    void cleanup() {
-        if (QTest::currentTestFailed() && m_session)
-            qWarning().noquote() << "the program's last lines:\n"
-                                 << m_session->program().debugLines().join('\n').right(4000);
-        m_session.reset();
-    }
-
     void followsTheCamerasAndPreviewsThem() {
         UvcTestbed bed;
         QVERIFY2(bed.isActive(), "run under umockdev-wrapper");
@@ -69,9 +57,9 @@ private slots:
         webCam.product = "Velt WebCam W1080";
         std::shared_ptr<EmulatedUvcDriver> other = bed.plug(webCam);
         // Started after the testbed exists: the environment carries it to the program.
-        m_session = std::make_unique<PreviewSession>(TINTWELL_BINARY, PREVIEW_PROBE);
-        QVERIFY2(m_session->launch(home.path(), kWaitMs), qPrintable(m_session->failure()));
-        TintwellProcess &program = m_session->program();
+        PreviewSession session(TINTWELL_BINARY, PREVIEW_PROBE);
+        QVERIFY2(session.launch(home.path(), kWaitMs), qPrintable(session.failure()));
+        TintwellProcess &program = session.program();
         QVERIFY(program.hasLine("camera count: 3"));
         QVERIFY(program.hasLine("camera 1 : \"Velt DocCam V4\" " + kQuotedPath));
         QCOMPARE(program.count("camera 2 : \"Velt DocCam V4 (2)\" "), 1);
@@ -81,13 +69,13 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(other->state().values.at(V4L2_CID_BRIGHTNESS), 7, kWaitMs);
 
         // The largest size offered is Full HD, so that is what the camera is set to.
-        QVERIFY(m_session->clickPreview());
-        const QString window = m_session->waitForPreviewWindow(kWaitMs);
+        QVERIFY(session.clickPreview());
+        const QString window = session.waitForPreviewWindow(kWaitMs);
         QVERIFY(!window.isEmpty());
         QVERIFY(program.waitForLine("currently resolution: QSize(1920, 1080)", kWaitMs));
         QImage first;
-        QTRY_VERIFY_WITH_TIMEOUT(showsAPicture(first = m_session->picture(window)), kWaitMs);
-        QTRY_VERIFY_WITH_TIMEOUT(m_session->picture(window) != first, kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(showsAPicture(first = session.picture(window)), kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(session.picture(window) != first, kWaitMs);
         QCOMPARE(camera->state().format.width, 1920u);
         QCOMPARE(camera->state().format.height, 1080u);
         QVERIFY(program.waitForLine("status QCamera::ActiveStatus", kWaitMs));
@@ -95,7 +83,7 @@ private slots:
         // Pulled out while previewing: the preview closes, the program goes on.
         bed.unplug("1-3");
         QVERIFY(program.waitForLine("PreviewWidget close event...", kWaitMs));
-        QTRY_VERIFY_WITH_TIMEOUT(!m_session->previewWindowVisible(), kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!session.previewWindowVisible(), kWaitMs);
         QVERIFY(program.waitForLine("remove devPath: " + kQuotedPath, kWaitMs));
         QVERIFY(program.hasLine("device removal: " + kQuotedPath));
 
@@ -114,7 +102,7 @@ private slots:
             QCOMPARE(driver->state().refusals, 0);
 
         // Another program streams from the camera.
-        QVERIFY(m_session->clickPreview());
+        QVERIFY(session.clickPreview());
         QTRY_COMPARE_WITH_TIMEOUT(program.count("status "), 2, kWaitMs);
         QVERIFY(program.lastStartingWith("status ") != "status QCamera::ActiveStatus");
         QTRY_COMPARE_WITH_TIMEOUT(
