@@ -61,7 +61,7 @@ void previewRound() {
     }
     reportMetric("preview_first_frame_ms", clock.nsecsElapsed() / 1e6);
 
-    const std::uint64_t readBefore = camera->framesDelivered();
+    const std::uint64_t readBefore = camera->state().frames;
     QImage last = session.picture(window);
     int changes = 0;
     clock.restart();
@@ -72,7 +72,7 @@ void previewRound() {
         last = now;
     }
     const double seconds = clock.nsecsElapsed() / 1e9;
-    reportMetric("preview_read_fps", (camera->framesDelivered() - readBefore) / seconds);
+    reportMetric("preview_read_fps", (camera->state().frames - readBefore) / seconds);
     reportMetric("preview_painted_fps", changes / seconds);
 }
 

@@ -1,103 +1,83 @@
 #pragma once
 
-// Answers the V4L2 ioctls of one emulated USB video-class camera the way the uvcvideo driver
-// does: QUERYCAP per node (a capture node and a metadata node), QUERY_EXT_CTRL (also with
-// NEXT_CTRL), QUERYMENU, G/S_CTRL, G/S/TRY_EXT_CTRLS with step rounding and clamping of integers,
-// menus with holes, value controls kept inactive by their automatic companion (written: EACCES),
-// control events (SUBSCRIBE_EVENT, DQEVENT: every stored change of a subscribed control, also
-// through setValue, is queued once for whichever descriptor dequeues first), a picture stream by
-// read() (EmulatedStream; no mmap streaming) and ENODEV on everything once unplugged.
-//
-// The ioctls arrive on umockdev's worker thread while the test reads the state on its own, so
-// every member locks.
+// One emulated USB video-class camera answering V4L2 as uvcvideo does: integers clamped and
+// rounded to the step, value controls inactive (EACCES) while their automatic companion is on,
+// control events, a YUYV stream by read(), and ENODEV for everything once unplugged.
 
 #include <linux/videodev2.h>
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "EmulatedStream.h"
-
 struct _UMockdevIoctlClient;
 
 struct EmulatedControl {
-    std::uint32_t id = 0;
-    std::string name;
-    std::uint32_t type = V4L2_CTRL_TYPE_INTEGER;
-    std::int32_t minimum = 0;
-    std::int32_t maximum = 0;
-    std::int32_t step = 1;
-    std::int32_t defaultValue = 0;
-    std::int32_t value = 0;
-    std::vector<std::int32_t> menuEntries;  // offered entries of a menu control
-    std::uint32_t masterId = 0;             // inactive unless the master holds masterManual
+    std::uint32_t id;
+    const char *name;
+    std::uint32_t type;
+    std::int32_t minimum, maximum, step, defaultValue;  // a menu's range spans its entries
+    std::uint32_t entries = 0;                          // a menu's offered entries, a bit each
+    std::uint32_t masterId = 0;  // inactive unless the master holds `masterManual`
     std::int32_t masterManual = 0;
-    bool readOnly = false;
 };
 
-// A control set like a typical document camera's.
+// The controls of a typical document camera.
 std::vector<EmulatedControl> typicalUvcControls();
+
+using Writes = std::vector<std::pair<std::uint32_t, std::int32_t>>;  // control id, value
+
+struct EmulatedState {
+    std::map<std::uint32_t, std::int32_t> values;
+    Writes writes;  // accepted, as requested
+    int refusals = 0;
+    bool unplugged = false;
+    bool busy = false;  // another program streams: S_FMT and read() answer EBUSY
+    struct Failure {
+        unsigned long request = 0;
+        std::uint32_t cid = 0;
+        int error = 0;
+    } fail;  // the next such ioctl on the control answers the error
+    v4l2_pix_format format{};
+    std::uint64_t frames = 0;  // delivered
+};
 
 enum class NodeKind { Capture, Metadata };
 
 class EmulatedUvcDriver {
 public:
-    using Write = std::pair<std::uint32_t, std::int32_t>;  // control id, value as requested
+    EmulatedUvcDriver(std::string card, const std::vector<EmulatedControl> &controls);
 
-    EmulatedUvcDriver(std::string card, std::vector<EmulatedControl> controls,
-                      std::vector<EmulatedFrameSize> frameSizes = documentCameraFrameSizes());
-
-    // Answers one ioctl; returns true when handled (the client is completed).
     bool handle(_UMockdevIoctlClient *client, NodeKind node);
-    // Answers one read() with the next frame once it is due at the frame rate, from a timer on
-    // the calling thread's main context, so that umockdev's worker stays free meanwhile.
-    bool handleRead(_UMockdevIoctlClient *client, NodeKind node);
+    // The next frame once it is due, from a timer, so that umockdev's worker stays free meanwhile.
+    bool handleRead(_UMockdevIoctlClient *client);
 
-    void unplug();
-    // Another program holds the camera: S_FMT and read() answer EBUSY.
-    void setBusy(bool busy);
-    std::vector<v4l2_pix_format> formatsSet() const;
-    std::uint64_t framesDelivered() const;
-    // The next ioctl `request` about control `cid` (0: any) fails with `error`.
-    void injectFailure(unsigned long request, std::uint32_t cid, int error);
-
-    std::int32_t value(std::uint32_t cid) const;
-    void setValue(std::uint32_t cid, std::int32_t value);
-    EmulatedControl control(std::uint32_t cid) const;
-    std::vector<Write> acceptedWrites() const;
-    std::vector<Write> refusedWrites() const;
-    void clearWrites();
+    // umockdev asks on its own thread: the test sees a copy and changes under the lock. A value
+    // changed so is reported to subscribers, as a change by another program.
+    EmulatedState state() const;
+    void change(const std::function<void(EmulatedState &)> &edit);
 
 private:
-    int queryCap(void *arg, NodeKind node);
-    static int completeRead(void *pendingRead);
-    int queryExtCtrl(v4l2_query_ext_ctrl &query);
-    int queryMenu(v4l2_querymenu &menu);
-    int extControls(unsigned long request, v4l2_ext_controls &controls, v4l2_ext_control *items);
-    int singleControl(unsigned long request, v4l2_control &control);
-    int setOne(v4l2_ext_control &item, bool store);
-    int takeInjectedFailure(unsigned long request, std::uint32_t cid);
-    int subscription(unsigned long request, const v4l2_event_subscription &subscription);
-    int dequeueEvent(v4l2_event &event);
-    void queueEvent(const EmulatedControl &control);
-    EmulatedControl *find(std::uint32_t cid);
-    bool isInactive(const EmulatedControl &control) const;
+    int answer(unsigned long request, void *arg, NodeKind node);
+    int controls(unsigned long request, std::uint32_t count, v4l2_ext_control *items);
+    int write(const EmulatedControl &control, std::int32_t value);
+    void report(std::uint32_t cid);
+    bool failing(unsigned long request, std::uint32_t cid) const;
+    bool inactive(const EmulatedControl &control) const;
+    int setFormat(unsigned long request, v4l2_pix_format &pix);
+    static int completeRead(void *pending);
+    std::size_t nextFrame(std::uint8_t *buffer, std::size_t size);
 
     mutable std::mutex m_mutex;
     std::string m_card;
     std::map<std::uint32_t, EmulatedControl> m_controls;
-    std::vector<std::pair<std::pair<unsigned long, std::uint32_t>, int>> m_failures;
-    std::vector<Write> m_accepted;
-    std::vector<Write> m_refused;
-    bool m_unplugged = false;
-    bool m_busy = false;
-    EmulatedStream m_stream;
-    std::int64_t m_nextFrameUs = 0;
+    EmulatedState m_state;
     std::vector<std::uint32_t> m_subscribed;
     std::deque<v4l2_event> m_events;
+    std::int64_t m_nextFrameUs = 0;
 };

@@ -5,9 +5,6 @@
 
 #include "WindowPicture.h"
 
-PreviewSession::PreviewSession(const QString &binary, const QString &probe)
-    : m_binary(binary), m_probe(probe) {}
-
 bool PreviewSession::launch(const QString &home, int timeoutMs) {
     if (!m_screen.start("1600x900x24", timeoutMs)) {
         m_failure = m_screen.failure();
@@ -48,10 +45,6 @@ QString PreviewSession::waitForPreviewWindow(int timeoutMs) {
         },
         timeoutMs);
     return mapped ? found : QString();
-}
-
-bool PreviewSession::previewWindowVisible() {
-    return m_screen.visibleWindowsOf(m_program->processId(), 1000).size() > 1;
 }
 
 QImage PreviewSession::picture(const QString &window) const {

@@ -1,11 +1,9 @@
 #pragma once
 
-// A umockdev testbed in which emulated USB video-class cameras are plugged in and pulled out:
-// usb_device -> usb_interface -> a capture node and (optionally) a metadata node, each node with
-// a /dev entry whose ioctls an EmulatedUvcDriver answers. Needs the process to run under
-// umockdev-wrapper; child processes (v4l2-ctl, the program itself) see the same testbed.
-// Plugging a camera whose access is denied takes the calling thread's right to pass over file
-// permissions away (as root), until the testbed goes.
+// A umockdev testbed (the process runs under umockdev-wrapper; its children see it too) in which
+// emulated USB video-class cameras are plugged in and pulled out. Plugging a camera whose access
+// is denied takes the thread's root right to pass over file permissions away until the testbed
+// goes.
 
 #include <map>
 #include <memory>
@@ -18,21 +16,19 @@ struct _UMockdevTestbed;
 
 struct EmulatedCameraSpec {
     unsigned vendorId = 0x1a2b;
-    unsigned productId = 0x1f01;
+    unsigned productId = 0x3c4d;
     std::string usbName = "1-3";                 // the USB device's sysfs name
     std::string product = "Velt DocCam V4";      // USB product string; empty: none
     std::string card = "Velt DocCam V4 (card)";  // the driver's card name
     unsigned interfaceNumber = 0;
+    std::string interfaceName;   // the video function's own interface string; empty: none
     int captureNode = 0;         // /dev/video<N>
     int metadataNode = 1;        // -1: none
-    int secondCaptureNode = -1;  // a second stream of the same camera function; -1: none
-    std::string interfaceName;   // the video function's own interface string; empty: none
-    // The device files refuse to be opened (EACCES), as for a user outside the video group.
-    bool accessDenied = false;
+    int secondCaptureNode = -1;  // a second stream of the same function; -1: none
+    bool accessDenied = false;   // the nodes refuse to open (EACCES), as outside the video group
     std::vector<EmulatedControl> controls = typicalUvcControls();
 };
 
-// The default camera on another USB port and other nodes.
 inline EmulatedCameraSpec cameraAt(const std::string &usbName, int captureNode,
                                    int metadataNode = -1) {
     EmulatedCameraSpec spec;
@@ -49,28 +45,21 @@ public:
     UvcTestbed(const UvcTestbed &) = delete;
     UvcTestbed &operator=(const UvcTestbed &) = delete;
 
-    // False when the process does not run under umockdev-wrapper.
     bool isActive() const;
-
-    // Adds the devices (the kernel's "add" events go out as each appears).
     std::shared_ptr<EmulatedUvcDriver> plug(const EmulatedCameraSpec &spec);
-    // Sends the "remove" events, then takes the devices away, as the kernel does; from now on
-    // the driver answers ENODEV to descriptors still open.
+    // Descriptors still open get ENODEV from then on.
     void unplug(const std::string &usbName);
 
 private:
     struct Plugged {
-        std::string usbSyspath;
-        std::string interfaceSyspath;
-        std::vector<std::string> nodeSyspaths;
+        std::vector<std::string> syspaths;  // the nodes first, the USB device last
         std::shared_ptr<EmulatedUvcDriver> driver;
     };
-    std::string addNode(const Plugged &camera, int number, NodeKind kind, const std::string &card,
-                        bool accessDenied);
-    void attachDriver(const std::string &devnode, std::shared_ptr<EmulatedUvcDriver> driver,
-                      NodeKind kind);
+    std::string addNode(const std::string &parent, int number, NodeKind kind,
+                        const EmulatedCameraSpec &spec, std::shared_ptr<EmulatedUvcDriver> driver);
 
     _UMockdevTestbed *m_testbed;
+    std::string m_dev;  // the testbed's /dev
     bool m_accessOverrideDropped = false;
     std::map<std::string, Plugged> m_plugged;  // by USB name
     std::vector<std::string> m_attached;       // device nodes with a handler

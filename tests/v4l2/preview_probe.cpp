@@ -1,46 +1,44 @@
-// Loaded into the program with LD_PRELOAD, this tells on standard error where the Preview button
-// is on the screen once it is painted, "probe btnPreview <x> <y>" (its centre in screen
-// coordinates), so that a test can click it the way a user does, and which message the preview
-// window paints, "probe message <text>". The program itself is not changed.
+// Preloaded into the program, this writes to standard error where the Preview button's centre is
+// on the screen once it is painted, "probe btnPreview <x> <y>", so that a test can click it as a
+// user does, and which message the preview window paints, "probe message <text>". The program
+// itself is not changed.
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QHash>
 #include <QLabel>
 #include <cstdio>
 
 namespace {
 
-class ButtonProbe : public QObject {
+class Probe : public QObject {
 public:
     bool eventFilter(QObject *watched, QEvent *event) override {
         if (event->type() != QEvent::Paint || !watched->isWidgetType())
             return false;
-        if (watched->objectName() == "lblErrorString") {
-            const QString text = static_cast<QLabel *>(watched)->text();
-            if (text != m_message) {
-                m_message = text;
-                std::fprintf(stderr, "probe message %s\n", qPrintable(text));
-                std::fflush(stderr);
-            }
-        } else if (watched->objectName() == "btnPreview") {
-            auto *button = static_cast<QWidget *>(watched);
-            const QPoint centre = button->mapToGlobal(button->rect().center());
-            if (centre != m_reported) {
-                m_reported = centre;
-                std::fprintf(stderr, "probe btnPreview %d %d\n", centre.x(), centre.y());
-                std::fflush(stderr);
-            }
+        auto *widget = static_cast<QWidget *>(watched);
+        QString line;
+        if (widget->objectName() == "lblErrorString")
+            line = "probe message " + static_cast<QLabel *>(widget)->text();
+        if (widget->objectName() == "btnPreview") {
+            const QPoint centre = widget->mapToGlobal(widget->rect().center());
+            line = QString("probe btnPreview %1 %2").arg(centre.x()).arg(centre.y());
+        }
+        // Each time it changes.
+        if (!line.isEmpty() && m_last.value(widget->objectName()) != line) {
+            m_last[widget->objectName()] = line;
+            std::fprintf(stderr, "%s\n", qPrintable(line));
+            std::fflush(stderr);
         }
         return false;
     }
 
 private:
-    QPoint m_reported{-1, -1};
-    QString m_message;
+    QHash<QString, QString> m_last;
 };
 
 void installProbe() {
-    QCoreApplication::instance()->installEventFilter(new ButtonProbe);
+    QCoreApplication::instance()->installEventFilter(new Probe);
 }
 
 }  // namespace
