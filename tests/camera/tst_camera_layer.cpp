@@ -1,22 +1,25 @@
 // The camera layer: which cameras it lists and selects, the property operations on them, the
 // access log they write, and the simulated cameras it is tested with.
 
+#include <unistd.h>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
+#include <cstdio>
 #include <functional>
 
 #include "CameraDeviceManager.h"
 #include "CameraListFile.h"
-#include "CameraTestSupport.h"
 #include "CaptureBackendFactory.h"
 #include "DebugCapture.h"
 #include "DeviceIdentification.h"
+#include "ExternalLogger.h"
+#include "FileBytes.h"
 #include "FreshDataFolder.h"
 #include "SimulatedBackend.h"
 #include "SimulatedCameraFile.h"
 #include "SimulatedCameraSet.h"
 #include "SimulatedDevice.h"
-#include "StandardErrorCapture.h"
 
 // clang-format off
 const QByteArray kCameras = R"({ "cameras": [
@@ -40,6 +43,37 @@ const QByteArray kCameras = R"({ "cameras": [
 ] })";
 // clang-format on
 enum Camera { Full, BindFails, NoInterfaces, PowerLineFails, NoDevice };
+
+// The camera access log from line `skip` on, without time stamps and with elapsed times as "N(ms)".
+static QStringList externalLogLines(int skip = 0) {
+    QStringList lines = QString(readFile(ExternalLogger::filePath())).split('\n').mid(skip);
+    for (QString &line : lines)
+        line = line.mid(24).replace(QRegularExpression(" elapsed:\\d+\\(ms\\)$"), " elapsed:N(ms)");
+    return lines.mid(0, lines.size() - 1);
+}
+
+// Sends this process's standard error to a file while it lives.
+class StandardErrorCapture {
+public:
+    StandardErrorCapture() {
+        std::fflush(stderr);
+        if (m_file.open())
+            dup2(m_file.handle(), 2);
+    }
+    ~StandardErrorCapture() {
+        std::fflush(stderr);
+        dup2(m_saved, 2);
+        close(m_saved);
+    }
+    QString text() const {
+        std::fflush(stderr);
+        return readFile(m_file.fileName());
+    }
+
+private:
+    int m_saved = dup(2);
+    QTemporaryFile m_file;
+};
 
 static QString p(const QString &pid, const QString &instance) {
     return usbCameraPath("1a2b", pid, instance);
