@@ -1,3 +1,6 @@
+// The camera layer: which cameras it lists and selects, the property operations on them, the
+// access log they write, and the simulated cameras it is tested with.
+
 #include <unistd.h>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -292,8 +295,20 @@ private slots:
         // clang-format off
         const Row rows[] = {
             {[&] { m->setBrightness(-5); }, "VideoProcAmp_Brightness", 0, -5, 3},
+            {[&] { m->setContrast(7); }, "VideoProcAmp_Contrast", 1, 7, 3},
+            {[&] { m->setHue(-90); }, "VideoProcAmp_Hue", 2, -90, 3},
+            {[&] { m->setSaturation(60); }, "VideoProcAmp_Saturation", 3, 60, 3},
+            {[&] { m->setGamma(120); }, "VideoProcAmp_Gamma", 5, 120, 3},
+            {[&] { m->setWhiteBalance(5000, false); }, "VideoProcAmp_WhiteBalance", 7, 5000, 3},
             {[&] { m->setWhiteBalance(5100, true); }, "VideoProcAmp_WhiteBalance", 7, 5100, 1},
+            {[&] { m->setBacklightCompensation(2); }, "VideoProcAmp_BacklightCompensation", 8, 2, 3},
+            {[&] { m->setGain(40); }, "VideoProcAmp_Gain", 9, 40, 3},
             {[&] { m->setPan(10); }, "CameraControl_Pan", 0, 10, 2},
+            {[&] { m->setTilt(-10); }, "CameraControl_Tilt", 1, -10, 2},
+            {[&] { m->setRoll(45); }, "CameraControl_Roll", 2, 45, 2},
+            {[&] { m->setExposure(-3, false); }, "CameraControl_Exposure", 4, -3, 2},
+            {[&] { m->setExposure(-4, true); }, "CameraControl_Exposure", 4, -4, 1},
+            {[&] { m->setFocus(512, false); }, "CameraControl_Focus", 6, 512, 2},
             {[&] { m->setFocus(511, true); }, "CameraControl_Focus", 6, 511, 1},
             {[&] { m->setLowLightCompensation(true); },
              "setLowLightCompensation KSPROPERTY_CAMERACONTROL_AUTO_EXPOSURE_PRIORITY", 19, 1, 2},
