@@ -90,7 +90,8 @@ private slots:
         // Against 1920 x 1080, whichever side is larger, never below 1, also with no screen size.
         QCOMPARE(scaleFactorForScreenSize(1920, 1200), float(1200 / 1080.0));
         QCOMPARE(scaleFactorForScreenSize(3440, 1440), float(3440 / 1920.0));
-        QCOMPARE(scaleFactorForScreenSize(1280, 1024) + scaleFactorForScreenSize(0, 0), 2.0f);
+        QCOMPARE(scaleFactorForScreenSize(1280, 1024), 1.0f);
+        QCOMPARE(scaleFactorForScreenSize(0, 0), 1.0f);
     }
 
     // Camera first, then field and modified flag; a profile's value reaches the camera even when

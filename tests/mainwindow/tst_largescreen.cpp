@@ -27,8 +27,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         for (const char *name : {"btnAdjustment", "btnAdvanced", "btnAbout"}) {
             auto *button = formChild<QToolButton>(&window, name);
-            QCOMPARE(button->iconSize().width() * button->height() * button->font().pointSize(),
-                     64 * 113 * 12);
+            QCOMPARE(button->iconSize().width(), 64);
+            QCOMPARE(button->height(), 113);
+            QCOMPARE(button->font().pointSize(), 12);
         }
         QCOMPARE(formChild<QLabel>(&window, "label_3")->font().pointSize(), 12);
         QCOMPARE(window.contentsMargins(), QMargins(12, 12, 12, 0));
