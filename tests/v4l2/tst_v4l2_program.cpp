@@ -85,7 +85,6 @@ private slots:
         QVERIFY(program.waitForLine("PreviewWidget close event...", kWaitMs));
         QTRY_VERIFY_WITH_TIMEOUT(!session.previewWindowVisible(), kWaitMs);
         QVERIFY(program.waitForLine("remove devPath: " + kQuotedPath, kWaitMs));
-        QVERIFY(program.hasLine("device removal: " + kQuotedPath));
 
         // Plugged in again with its own defaults, it gets the profile; one event each way, none
         // for the metadata node.
@@ -96,7 +95,6 @@ private slots:
         QCOMPARE(program.count("camera count: 3"), 2);
         QCOMPARE(program.count("device arrival:"), 1);
         QVERIFY(program.hasLine("device arrival: " + kQuotedPath));
-        QCOMPARE(program.count("device removal:"), 1);
         // Controls kept inactive by their automatic mode are never written.
         for (const auto &driver : {camera, twin, other, again})
             QCOMPARE(driver->state().refusals, 0);
