@@ -316,15 +316,14 @@ private slots:
                                int(size)}),
                  QVector<int>({1, 2, 44}));
         for (const auto &[value, id, result] :
-             {std::tuple(2, 13, capture::kOk), std::tuple(3, 13, capture::kInvalidArg),
-              std::tuple(2, 12, capture::kNotFound)}) {
+             {std::tuple(3, 13, capture::kInvalidArg), std::tuple(2, 12, capture::kNotFound)}) {
             capture::setPowerLineValue(data, value);  // 3, automatic, is not on this camera
             QCOMPARE(set->set(amp, id, in, sizeof in, data, sizeof data), result);
         }
         QCOMPARE(set->get(amp, 13, in, sizeof in, data, 40, &size), capture::kInvalidArg);
         QCOMPARE(set->get(capture::kKsCategoryCapture, 13, in, sizeof in, data, 44, &size),
                  capture::kNotFound);
-        QCOMPARE(m_driver->state().writes, Writes({{V4L2_CID_POWER_LINE_FREQUENCY, 2}}));
+        QVERIFY(m_driver->state().writes.empty());
     }
 
     // Every operation fails once the camera has gone, also when another camera takes its node;
